@@ -1,0 +1,35 @@
+#include "app/Application.h"
+
+#include "panel/Form1.h"
+#include "writer/Form2.h"
+
+#include <QApplication>
+
+namespace {
+Application *g_instance = nullptr;
+}
+
+Application::Application()
+{
+    Q_ASSERT(!g_instance);
+    g_instance = this;
+    // Both windows are hidden in turn; that must never end the event loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_form2 = std::make_unique<Form2>([this] { m_form1->showWindow(); });
+    m_form1 = std::make_unique<Form1>(*m_form2);
+}
+
+Application::~Application()
+{
+    m_form1.reset();
+    m_form2.reset();
+    g_instance = nullptr;
+}
+
+void Application::start() { m_form1->Form_Load(); }
+
+Application &Application::instance()
+{
+    Q_ASSERT(g_instance);
+    return *g_instance;
+}

@@ -1,0 +1,174 @@
+#include "controls/CursorFile.h"
+
+#include "controls/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QtEndian>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr qsizetype kDirHeader = 6;
+constexpr qsizetype kDirEntry = 16;
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
+quint16 u16(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+qint32 i32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<qint32>(b.constData() + at);
+}
+
+CursorFile::Parsed failure(const QString &why) { return {CursorFile::Entry(), why}; }
+
+// Checks a DIB's header and size and wraps it in a one-image ICO so that
+// Qt's ICO reader decodes the colours and the transparency mask.
+QString wrapDib(const QByteArray &dib, int dirWidth, int dirHeight, QByteArray &ico)
+{
+    if (dib.size() < 40 || u32(dib, 0) < 40)
+        return QStringLiteral("an image has no valid bitmap header");
+    const qint32 width = i32(dib, 4);
+    const qint32 doubleHeight = i32(dib, 8);
+    const quint16 bits = u16(dib, 14);
+    const quint32 compression = u32(dib, 16);
+    if (width <= 0 || width > 256 || doubleHeight <= 0 || doubleHeight > 512)
+        return QStringLiteral("an image has an impossible size");
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        return QStringLiteral("an image has an unsupported colour depth (%1 bits)").arg(bits);
+    if (compression != 0)
+        return QStringLiteral("an image is compressed, which cursors never are");
+    const qint64 height = doubleHeight / 2;
+    const qint64 colours = bits <= 8 ? (u32(dib, 32) ? u32(dib, 32) : (1u << bits)) : 0;
+    if (colours > 256)
+        return QStringLiteral("an image has an impossible colour table");
+    const qint64 xorStride = ((width * bits + 31) / 32) * 4;
+    const qint64 andStride = ((width + 31) / 32) * 4;
+    const qint64 needed = u32(dib, 0) + colours * 4 + (xorStride + andStride) * height;
+    if (dib.size() < needed)
+        return QStringLiteral("an image is cut short");
+
+    ico.clear();
+    ico.reserve(22 + dib.size());
+    auto put16 = [&ico](quint16 v) { ico.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto put32 = [&](quint32 v) {
+        put16(quint16(v & 0xFFFF));
+        put16(quint16(v >> 16));
+    };
+    put16(0);
+    put16(1); // icon
+    put16(1);
+    ico.append(char(dirWidth & 0xFF)).append(char(dirHeight & 0xFF));
+    ico.append(char(bits < 8 ? (1 << bits) : 0)).append('\0');
+    put16(1);
+    put16(bits);
+    put32(quint32(dib.size()));
+    put32(22);
+    ico.append(dib);
+    return {};
+}
+
+} // namespace
+
+namespace CursorFile {
+
+Parsed parse(const QByteArray &bytes, int preferredSize)
+{
+    if (bytes.size() < kDirHeader)
+        return failure(QStringLiteral("The pointer file is too short to be a cursor."));
+    if (u16(bytes, 0) != 0 || u16(bytes, 2) != 2) {
+        if (bytes.startsWith("RIFF"))
+            return failure(QStringLiteral("The pointer file is an animated cursor, not a "
+                                          "cursor."));
+        return failure(QStringLiteral("The pointer file is not a cursor file."));
+    }
+    const int count = u16(bytes, 4);
+    if (count == 0)
+        return failure(QStringLiteral("The pointer file holds no image."));
+    if (bytes.size() < kDirHeader + count * kDirEntry)
+        return failure(QStringLiteral("The pointer file is cut short."));
+
+    // The best fit: the exact size, else the smallest larger one, else the
+    // largest smaller one.
+    int best = -1;
+    int bestSize = 0;
+    for (int i = 0; i < count; ++i) {
+        const qsizetype at = kDirHeader + i * kDirEntry;
+        const int size = quint8(bytes.at(at)) ? quint8(bytes.at(at)) : 256;
+        const bool better =
+            best < 0 || (size == preferredSize && bestSize != preferredSize) ||
+            (bestSize != preferredSize &&
+             ((size > preferredSize && (bestSize < preferredSize || size < bestSize)) ||
+              (size < preferredSize && bestSize < preferredSize && size > bestSize)));
+        if (better) {
+            best = i;
+            bestSize = size;
+        }
+    }
+
+    const qsizetype at = kDirHeader + best * kDirEntry;
+    Entry entry;
+    entry.width = bestSize;
+    entry.height = quint8(bytes.at(at + 1)) ? quint8(bytes.at(at + 1)) : 256;
+    entry.hotspot = QPoint(u16(bytes, at + 4), u16(bytes, at + 6));
+    const quint32 length = u32(bytes, at + 8);
+    const quint32 offset = u32(bytes, at + 12);
+    if (length == 0 || offset > quint32(bytes.size()) || length > quint32(bytes.size()) - offset)
+        return failure(QStringLiteral("The pointer file is cut short."));
+    if (entry.hotspot.x() >= entry.width || entry.hotspot.y() >= entry.height)
+        return failure(QStringLiteral("The pointer file's hotspot lies outside its image."));
+
+    const QByteArray image = bytes.mid(offset, length);
+    if (image.startsWith("\x89PNG\r\n\x1A\n")) {
+        entry.png = true;
+        entry.payload = image;
+        return {entry, QString()};
+    }
+    const QString why = wrapDib(image, entry.width, entry.height, entry.payload);
+    if (!why.isEmpty())
+        return failure(QStringLiteral("The pointer file is damaged: %1.").arg(why));
+    return {entry, QString()};
+}
+
+QImage decodeImage(const Entry &entry)
+{
+    return QImage::fromData(entry.payload, entry.png ? "PNG" : "ICO");
+}
+
+QCursor load(const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("%1 cannot be read: %2").arg(shown, file.errorString()));
+    if (file.size() > kMaxFileBytes)
+        throw AppError(QStringLiteral("%1 is far too large to be a cursor.").arg(shown));
+    const QByteArray bytes = file.readAll();
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    const Parsed parsed = parse(bytes, qRound(32 * ratio));
+    if (!parsed.error.isEmpty())
+        throw AppError(parsed.error);
+    QImage image = decodeImage(parsed.entry);
+    if (image.isNull())
+        throw AppError(QStringLiteral("The image in %1 cannot be decoded.").arg(shown));
+
+    // The hotspot is given for the directory's size; keep it on the same
+    // point should the decoded image differ.
+    const QPoint hot(parsed.entry.hotspot.x() * image.width() / parsed.entry.width,
+                     parsed.entry.hotspot.y() * image.height() / parsed.entry.height);
+    return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
+}
+
+} // namespace CursorFile

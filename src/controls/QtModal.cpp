@@ -1,0 +1,112 @@
+#include "controls/QtModal.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+Modal *g_installed = nullptr;
+
+std::optional<QString> runFileDialog(const Modal::FileRequest &request,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(QtModal::dialogParent(), request.title);
+    dialog.setAcceptMode(mode);
+    // The open dialog returns whatever name is typed; loading reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Names are used exactly as typed: no suffix is added and an existing
+    // file is replaced without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(request.filters);
+    if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
+        dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+Modal &Modal::instance()
+{
+    static QtModal real;
+    return g_installed ? *g_installed : real;
+}
+
+void Modal::install(Modal *modal) { g_installed = modal; }
+
+QWidget *QtModal::dialogParent()
+{
+    if (QWidget *w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows) {
+        if (w->isVisible() && !w->isMinimized() && w->windowType() != Qt::ToolTip)
+            return w;
+    }
+    return nullptr;
+}
+
+QString QtModal::displayText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void QtModal::messageBox(const QString &text, int style, const QString &title)
+{
+    const QMessageBox::Icon icon =
+        style == StyleExclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title,
+                    displayText(text),
+                    QMessageBox::Ok, dialogParent());
+    // Plain text: rich-text detection would swallow the report's line breaks.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::optional<QString> QtModal::openFileName(const FileRequest &request)
+{
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtModal::saveFileName(const FileRequest &request)
+{
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+std::optional<QColor> QtModal::chooseColor(const QColor &initial)
+{
+    QColorDialog dialog(initial, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedColor();
+}
+
+std::optional<QFont> QtModal::chooseFont(const QFont &initial)
+{
+    QFontDialog dialog(initial, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFont();
+}
+
+void QtModal::endProcess(int exitCode)
+{
+    // At once: no close or destroy handler of any window may run.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(exitCode);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <cstdint>
+
+// The writing area. One font and one text colour hold for the whole text:
+// both live in the widget (font and palette), so changing them costs the
+// same for an empty page and for a novel. Colour values are 0x00BBGGRR or
+// system colours; refused values raise AppError.
+class RichTextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget *parent);
+
+    // Plain-text files; failures raise AppError and leave the text as it was.
+    void loadFile(const QString &path);
+    void saveFile(const QString &path) const;
+
+    QString text() const;
+    int textLength() const;
+
+    int selStart() const;
+    void setSelStart(int position);
+    int selLength() const;
+    void setSelLength(int length);
+
+    // The text colour: with nothing selected it is the colour of typed text,
+    // with everything selected the colour of all of it, the same thing here.
+    std::int32_t selColor() const { return m_selColor; }
+    void setSelColor(std::int32_t color);
+
+    std::int32_t backColor() const { return m_backColor; }
+    void setBackColor(std::int32_t color);
+
+    QString fontName() const { return font().family(); }
+    void setFontName(const QString &name);
+    float fontSize() const { return float(font().pointSizeF()); }
+    void setFontSize(float points);
+    bool fontBold() const { return font().bold(); }
+    void setFontBold(bool on);
+    bool fontItalic() const { return font().italic(); }
+    void setFontItalic(bool on);
+    bool fontStrikethrough() const { return font().strikeOut(); }
+    void setFontStrikethrough(bool on);
+    bool fontUnderline() const { return font().underline(); }
+    void setFontUnderline(bool on);
+
+    void setGeometryTwips(int left, int top, int width, int height);
+
+signals:
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    void mouseMoved();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void setColorRole(QPalette::ColorRole role, std::int32_t color);
+
+    std::int32_t m_selColor;
+    std::int32_t m_backColor;
+};

@@ -1,0 +1,29 @@
+// Writes the icon images and the hand pointer into the folder given.
+#include "artgen/Artwork.h"
+#include "artgen/CursorWriter.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: inkwellor_artgen OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("icons")))
+        return 1;
+    for (const int size : {32, 48, 128, 256}) {
+        if (!Artwork::icon(size).save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
+            return 1;
+    }
+    const QByteArray cursor =
+        CursorWriter::write({{Artwork::hand(), Artwork::handHotspot(), 32}});
+    QFile file(out.filePath(QStringLiteral("HAND-M.CUR")));
+    if (cursor.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(cursor) != cursor.size())
+        return 1;
+    return 0;
+}
