@@ -34,7 +34,7 @@ CursorFile::Parsed failure(const QString &why) { return {CursorFile::Entry(), wh
 
 // Checks a DIB's header and size and wraps it in a one-image ICO so that
 // Qt's ICO reader decodes the colours and the transparency mask.
-QString wrapDib(const QByteArray &dib, int dirWidth, int dirHeight, QByteArray &ico)
+QString wrapDib(const QByteArray &dib, CursorFile::Entry &entry)
 {
     if (dib.size() < 40 || u32(dib, 0) < 40)
         return QStringLiteral("an image has no valid bitmap header");
@@ -58,6 +58,7 @@ QString wrapDib(const QByteArray &dib, int dirWidth, int dirHeight, QByteArray &
     if (dib.size() < needed)
         return QStringLiteral("an image is cut short");
 
+    QByteArray &ico = entry.payload;
     ico.clear();
     ico.reserve(22 + dib.size());
     auto put16 = [&ico](quint16 v) { ico.append(char(v & 0xFF)).append(char(v >> 8)); };
@@ -68,13 +69,15 @@ QString wrapDib(const QByteArray &dib, int dirWidth, int dirHeight, QByteArray &
     put16(0);
     put16(1); // icon
     put16(1);
-    ico.append(char(dirWidth & 0xFF)).append(char(dirHeight & 0xFF));
+    ico.append(char(entry.width & 0xFF)).append(char(entry.height & 0xFF));
     ico.append(char(bits < 8 ? (1 << bits) : 0)).append('\0');
     put16(1);
     put16(bits);
     put32(quint32(dib.size()));
     put32(22);
     ico.append(dib);
+    entry.bitsPerPixel = bits;
+    entry.maskOffset = 22 + needed - andStride * height;
     return {};
 }
 
@@ -134,7 +137,7 @@ Parsed parse(const QByteArray &bytes, int preferredSize)
         entry.payload = image;
         return {entry, QString()};
     }
-    const QString why = wrapDib(image, entry.width, entry.height, entry.payload);
+    const QString why = wrapDib(image, entry);
     if (!why.isEmpty())
         return failure(QStringLiteral("The pointer file is damaged: %1.").arg(why));
     return {entry, QString()};
@@ -142,7 +145,31 @@ Parsed parse(const QByteArray &bytes, int preferredSize)
 
 QImage decodeImage(const Entry &entry)
 {
-    return QImage::fromData(entry.payload, entry.png ? "PNG" : "ICO");
+    QImage image = QImage::fromData(entry.payload, entry.png ? "PNG" : "ICO");
+    if (entry.png || image.isNull())
+        return image;
+    // Qt's reader ignores the AND mask of some depths; apply it here unless
+    // a 32-bit image carries its own alpha.
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    if (entry.bitsPerPixel == 32) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) != 0)
+                    return image;
+    }
+    const qsizetype stride = ((image.width() + 31) / 32) * 4;
+    if (entry.maskOffset + stride * image.height() > entry.payload.size())
+        return image;
+    for (int y = 0; y < image.height(); ++y) {
+        const char *row = entry.payload.constData() + entry.maskOffset +
+                          stride * (image.height() - 1 - y);
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const bool clear = (quint8(row[x / 8]) >> (7 - x % 8)) & 1;
+            line[x] = clear ? qRgba(0, 0, 0, 0) : (line[x] | 0xFF000000u);
+        }
+    }
+    return image;
 }
 
 QCursor load(const QString &path)

@@ -17,6 +17,8 @@ struct Entry
     QPoint hotspot;
     bool png = false;
     QByteArray payload; // a PNG file, or a DIB wrapped as a one-image ICO
+    int bitsPerPixel = 0;   // of a DIB
+    qsizetype maskOffset = 0; // of a DIB's AND mask within the payload
 };
 
 struct Parsed

@@ -46,6 +46,19 @@ void unifyLineEnds(QString &text)
     text.truncate(out - begin);
 }
 
+// QString keeps a lone surrogate, but no encoding could write it back.
+bool hasLoneSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 TextFile::Decoded failure(const QString &error) { return {QString(), error}; }
 
 bool decodeStrict(QStringDecoder &decoder, QByteArrayView bytes, QString &out)
@@ -74,7 +87,7 @@ Decoded decode(const QByteArray &bytes)
                                           "bytes."));
         QStringDecoder utf16(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                              QStringDecoder::Flag::Stateless);
-        if (!decodeStrict(utf16, view.sliced(2), text))
+        if (!decodeStrict(utf16, view.sliced(2), text) || hasLoneSurrogate(text))
             return failure(QStringLiteral("The file is marked as UTF-16 but is not valid UTF-16."));
     } else {
         if (view.contains('\0'))

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Every test runs against its own settings folder and program folder, both
+// temporary, so nothing is written outside them.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    // The program folder where side files are looked for.
+    QString programFolder() const { return m_root.filePath(QStringLiteral("program")); }
+    // A scratch folder for the user's files.
+    QString userFolder() const { return m_root.filePath(QStringLiteral("user")); }
+    QString userFile(const QString &name) const;
+    QString settingsFile() const;
+
+    // Removes the stored settings and side files between test cases.
+    void reset();
+
+    void putSideFile(const QString &relativePath, const QByteArray &bytes) const;
+    // The program's own hand pointer and skin as the build made them.
+    static QByteArray builtPointer();
+    static QByteArray builtSkin();
+
+private:
+    QTemporaryDir m_root;
+};
+
+// "in Inkwellor2021/08/31.<window>.<handler> at line <n>" for assertions.
+QString reportLocation(const QString &report);

@@ -1,0 +1,211 @@
+// Plain-text files: decoding, refusals, and saves that never destroy.
+#include "controls/TextFile.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    static void put(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+
+    static QByteArray get(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+private slots:
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString greek = QStringLiteral("\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1");
+        QTest::newRow("UTF-8 without BOM") << greek.toUtf8() << greek;
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + greek.toUtf8() << greek;
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFEh\0i\0", 6) << "hi";
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0h\0i", 6) << "hi";
+        QTest::newRow("UTF-16 with NUL-heavy text") << QByteArray("\xFF\xFE\x3A\x04\0\0", 6)
+                                                    << QString::fromUtf16(u"\u043A\0", 2);
+        QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80 \x93quoted\x94")
+                                      << QStringLiteral("caf\u00E9 \u20AC \u201Cquoted\u201D");
+        QTest::newRow("Windows-1252 unassigned bytes kept") << QByteArray("\x81\x8D\x8F\x90\x9D")
+                                                            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
+        QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xC0\xAF")
+                                                     << QStringLiteral("\u00C0\u00AF");
+        QTest::newRow("CR LF ends lines") << QByteArray("a\r\nb\r\n") << "a\nb\n";
+        QTest::newRow("lone CR ends lines") << QByteArray("a\rb\r") << "a\nb\n";
+        QTest::newRow("LF ends lines") << QByteArray("a\nb") << "a\nb";
+        QTest::newRow("mixed ends") << QByteArray("a\r\n\rb\n\r\n") << "a\n\nb\n\n";
+        QTest::newRow("empty file") << QByteArray() << "";
+    }
+
+    void decode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const TextFile::Decoded d = TextFile::decode(bytes);
+        QCOMPARE(d.error, QString());
+        QCOMPARE(d.text, text);
+    }
+
+    void refusedBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("NUL bytes without BOM") << QByteArray("ab\0cd", 5);
+        QTest::newRow("UTF-16 without BOM") << QByteArray("h\0i\0", 4);
+        QTest::newRow("UTF-16 with odd length") << QByteArray("\xFF\xFEh\0i", 5);
+        QTest::newRow("UTF-16 lone surrogate") << QByteArray("\xFF\xFE\x00\xD8", 4);
+        QTest::newRow("UTF-8 BOM then invalid bytes") << QByteArray("\xEF\xBB\xBF\xFF\xFE");
+    }
+
+    void refusedBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!TextFile::decode(bytes).error.isEmpty());
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("non-Latin") << QStringLiteral("Жёлтый 黄色 أصفر 🖋\nsecond line\n");
+        QTest::newRow("C1 and no-break space") << QStringLiteral("a\u00A0b\u0081c");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blank lines") << QStringLiteral("\n\n\n");
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, text);
+        for (const auto end : {TextFile::LineEnd::Lf, TextFile::LineEnd::CrLf}) {
+            const QString file = path(QStringLiteral("round.txt"));
+            QCOMPARE(TextFile::write(file, TextFile::encode(text, end)), QString());
+            const TextFile::Decoded d = TextFile::read(file);
+            QCOMPARE(d.error, QString());
+            QCOMPARE(d.text, text);
+        }
+    }
+
+    void encodeHasNoBomAndPlatformEnds()
+    {
+        QCOMPARE(TextFile::encode(QStringLiteral("é\n"), TextFile::LineEnd::CrLf),
+                 QByteArray("\xC3\xA9\r\n"));
+        QCOMPARE(TextFile::encode(QStringLiteral("é\n"), TextFile::LineEnd::Lf),
+                 QByteArray("\xC3\xA9\n"));
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("missing") << "missing.txt" << "not found";
+        QTest::newRow("folder") << "folder" << "folder";
+        QTest::newRow("NUL bytes") << "binary.bin" << "NUL";
+        QTest::newRow("over the limit") << "huge.txt" << "too large";
+#ifdef Q_OS_UNIX
+        QTest::newRow("FIFO") << "fifo" << "not an ordinary file";
+        QTest::newRow("device") << "/dev/zero" << "not an ordinary file";
+#endif
+    }
+
+    void refusedFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, fragment);
+        QDir(m_dir.path()).mkpath(QStringLiteral("folder"));
+        put(path(QStringLiteral("binary.bin")), QByteArray("PK\3\4\0\0", 6));
+        {
+            QFile huge(path(QStringLiteral("huge.txt")));
+            QVERIFY(huge.open(QIODevice::WriteOnly));
+            QVERIFY(huge.resize(TextFile::MaxLoadBytes + 1)); // sparse: costs no disk
+        }
+#ifdef Q_OS_UNIX
+        if (!QFile::exists(path(QStringLiteral("fifo"))))
+            QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
+#endif
+        const QString file = name.startsWith(QLatin1Char('/')) ? name : path(name);
+        const TextFile::Decoded d = TextFile::read(file);
+        QVERIFY2(d.error.contains(fragment, Qt::CaseInsensitive), qPrintable(d.error));
+        QCOMPARE(d.text, QString());
+    }
+
+    void justUnderTheLimitLoads()
+    {
+        const QString file = path(QStringLiteral("limit.txt"));
+        put(file, QByteArray(TextFile::MaxLoadBytes, 'a'));
+        const TextFile::Decoded d = TextFile::read(file);
+        QCOMPARE(d.error, QString());
+        QCOMPARE(d.text.size(), TextFile::MaxLoadBytes);
+        QFile::remove(file);
+    }
+
+    void saveReplacesExisting()
+    {
+        const QString file = path(QStringLiteral("existing.txt"));
+        put(file, "old old old old");
+        QCOMPARE(TextFile::write(file, "new"), QString());
+        QCOMPARE(get(file), QByteArray("new"));
+    }
+
+    void failedSavesKeepTheOldFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("folder that does not exist") << "no/such/folder/file.txt";
+        QTest::newRow("path through a regular file") << "plain.txt/inner.txt";
+        QTest::newRow("name that is a folder") << "afolder";
+#ifdef Q_OS_LINUX
+        QTest::newRow("full device") << "/dev/full";
+#endif
+    }
+
+    void failedSavesKeepTheOldFile()
+    {
+        QFETCH(QString, target);
+        put(path(QStringLiteral("plain.txt")), "keep me");
+        QDir(m_dir.path()).mkpath(QStringLiteral("afolder"));
+        const QString file = target.startsWith(QLatin1Char('/')) ? target : path(target);
+        QVERIFY(!TextFile::write(file, QByteArray(4096, 'x')).isEmpty());
+        QCOMPARE(get(path(QStringLiteral("plain.txt"))), QByteArray("keep me"));
+        QVERIFY(QFileInfo(path(QStringLiteral("afolder"))).isDir());
+    }
+
+#ifdef Q_OS_UNIX
+    // Regression: a save that runs out of space part-way must not leave the
+    // old file truncated. A file-size limit makes the temporary file fail.
+    void saveThatRunsOutOfSpaceKeepsTheOldFile()
+    {
+        const QString file = path(QStringLiteral("novel.txt"));
+        const QByteArray old(1000, 'o');
+        put(file, old);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString error = TextFile::write(file, QByteArray(256 * 1024, 'n'));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(get(file), old);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("novel.txt*")}, QDir::Files).size(), 1);
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"
