@@ -1,4 +1,209 @@
+// Start-up, hand-over between the windows, ending, and the error trap.
+#include "app/AppTitle.h"
+#include "app/ErrorTrap.h"
+#include "controls/AppError.h"
+#include "controls/PushButton.h"
+#include "controls/RichTextBox.h"
+#include "panel/Form1.h"
+#include "support/Harness.h"
+#include "writer/Form2.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    TestEnvironment m_env;
+    Harness m_run{m_env};
+
+private slots:
+    void init()
+    {
+        m_env.reset();
+        m_run.start();
+    }
+    void cleanup() { m_run.stop(); }
+
+    void startsWithOnlyTheWritingWindow()
+    {
+        QVERIFY(!m_run.form1().isVisible());
+        QVERIFY(m_run.form2().isVisible());
+        QVERIFY(m_run.form2().isFullScreen());
+        QCOMPARE(m_run.form2().geometry(), QGuiApplication::primaryScreen()->geometry());
+        QVERIFY(m_run.form2().windowFlags() & Qt::FramelessWindowHint);
+        QTRY_COMPARE(QApplication::focusWidget(), &m_run.text1());
+        QVERIFY(!m_run.form2().pushButton1().isVisible());
+        QVERIFY(!m_run.form2().pushButton2().isVisible());
+        QCOMPARE(m_run.form1().windowTitle(), "Inkwellor Software");
+        QVERIFY(!m_run.form1().windowIcon().isNull());
+        QCOMPARE(m_run.form1().windowIcon().availableSizes().size(), 4);
+        QCOMPARE(QCoreApplication::applicationName(), "Inkwellor");
+        QCOMPARE(m_run.modal().messages.size(), 0); // no side files, no message
+        // The writing area fills the client area below the 19-pixel strip.
+        QCOMPARE(m_run.text1().geometry(),
+                 QRect(0, 19, m_run.form2().width(), m_run.form2().height() - 19));
+    }
+
+    void switchingNeverRepeatsStartUp()
+    {
+        const QPoint placed(40, 30);
+        for (int i = 0; i < 20; ++i) {
+            m_run.toPanel();
+            if (i == 0)
+                m_run.form1().move(placed);
+            m_run.click(3);
+        }
+        QVERIFY(m_run.form2().isVisible());
+        QVERIFY(!m_run.form1().isVisible());
+        QCOMPARE(m_run.form1().pos(), placed); // the user's place is kept
+        QCOMPARE(m_run.modal().messages.size(), 0);
+    }
+
+    void handOverKeepsTextCaretAndSelection_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("Shift+Esc") << "Shift+Esc";
+        QTest::newRow("Ctrl+Alt+Esc") << "Ctrl+Alt+Esc";
+        QTest::newRow("Options") << "Options";
+        QTest::newRow("Esc while a button has focus") << "ButtonEsc";
+    }
+
+    void handOverKeepsTextCaretAndSelection()
+    {
+        QFETCH(QString, way);
+        RichTextBox &text = m_run.text1();
+        QTest::keyClicks(&text, QStringLiteral("Hello, writer"));
+        QTextCursor cursor = text.textCursor();
+        cursor.setPosition(3);
+        cursor.setPosition(7, QTextCursor::KeepAnchor);
+        text.setTextCursor(cursor);
+
+        Form2 &writer = m_run.form2();
+        if (way == QLatin1String("Esc"))
+            QTest::keyClick(&text, Qt::Key_Escape);
+        else if (way == QLatin1String("Shift+Esc"))
+            QTest::keyClick(&text, Qt::Key_Escape, Qt::ShiftModifier);
+        else if (way == QLatin1String("Ctrl+Alt+Esc"))
+            QTest::keyClick(&text, Qt::Key_Escape, Qt::ControlModifier | Qt::AltModifier);
+        else if (way == QLatin1String("Options"))
+            writer.pushButton1().click();
+        else
+            QTest::keyClick(&writer.pushButton2(), Qt::Key_Escape);
+
+        QVERIFY(!writer.isVisible());
+        QVERIFY(m_run.form1().isVisible());
+        QCOMPARE(text.toPlainText(), "Hello, writer"); // Esc typed nothing
+
+        m_run.click(3); // < Back To Writing
+        QVERIFY(writer.isVisible());
+        QVERIFY(!m_run.form1().isVisible());
+        QCOMPARE(text.toPlainText(), "Hello, writer");
+        QCOMPARE(text.textCursor().anchor(), 3);
+        QCOMPARE(text.textCursor().position(), 7);
+        QTRY_COMPARE(QApplication::focusWidget(), &text);
+    }
+
+    void buttonsShowInTheStripAndHideOverTheText()
+    {
+        Form2 &writer = m_run.form2();
+        Harness::hover(&writer, QPoint(writer.width() - 5, 5)); // far right of the strip
+        QVERIFY(writer.pushButton1().isVisible());
+        QVERIFY(writer.pushButton2().isVisible());
+        Harness::hover(&writer.pushButton2()); // over a button: no change
+        QVERIFY(writer.pushButton1().isVisible());
+        m_run.form1().showWindow(); // focus elsewhere
+        Harness::hover(m_run.text1().viewport(), QPoint(50, 50));
+        QVERIFY(!writer.pushButton1().isVisible());
+        QVERIFY(!writer.pushButton2().isVisible());
+        QCOMPARE(writer.focusWidget(), &m_run.text1());
+    }
+
+    void panelFirstFocusIsTheHiddenHolder()
+    {
+        m_run.toPanel();
+        QWidget *focus = m_run.form1().focusWidget();
+        QVERIFY(focus);
+        QVERIFY(!qobject_cast<QPushButton *>(focus));
+        QVERIFY(!m_run.form1().rect().intersects(focus->geometry())); // never seen
+        QCOMPARE(m_run.form1().size(), QSize(536, 281));
+        QVERIFY(focus->nextInFocusChain() == &m_run.form1().pushButton(3));
+    }
+
+    void aboutKeepsThePanelUp()
+    {
+        m_run.toPanel();
+        m_run.click(7);
+        QCOMPARE(m_run.modal().messages.size(), 1);
+        const FakeModal::Message &about = m_run.modal().messages.first();
+        QCOMPARE(about.style, 0);
+        QCOMPARE(about.title, QString()); // the application title shows
+        QVERIFY(about.text.contains(QStringLiteral("support@")));
+        QVERIFY(m_run.form1().isVisible());
+    }
+
+    void endingAsksNothingAndRunsNothingElse_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Exit") << "Exit";
+        QTest::newRow("X") << "X";
+        QTest::newRow("panel close box") << "PanelClose";
+        QTest::newRow("writing window close key") << "WriterClose";
+    }
+
+    void endingAsksNothingAndRunsNothingElse()
+    {
+        QFETCH(QString, how);
+        QTest::keyClicks(&m_run.text1(), QStringLiteral("unsaved"));
+        if (how == QLatin1String("X")) {
+            m_run.form2().pushButton2().click();
+        } else if (how == QLatin1String("WriterClose")) {
+            m_run.form2().close();
+        } else {
+            m_run.toPanel();
+            if (how == QLatin1String("Exit"))
+                m_run.click(8);
+            else
+                m_run.form1().close();
+        }
+        QCOMPARE(m_run.modal().exitCodes, QList<int>{0});
+        QCOMPARE(m_run.modal().messages.size(), 0);
+        QVERIFY(m_run.modal().fileRequests.isEmpty());
+    }
+
+    void trapReportsEachFailureInStepOrder()
+    {
+        ErrorTrap trap("Form1", "PushButton5_Click");
+        QStringList ran;
+        trap.step(100, [&] { throw AppError(QStringLiteral("first")); });
+        trap.step(102, [&] { ran << QStringLiteral("102"); });
+        trap.step(104, [&] { throw AppError(QStringLiteral("second")); });
+        // A failing condition runs the steps it guards.
+        if (trap.test(106, [&]() -> bool { throw AppError(QStringLiteral("condition")); }))
+            trap.step(108, [&] { ran << QStringLiteral("108"); });
+        // A routine without a trap: its rest is skipped, the caller's step is named.
+        auto routine = [&] {
+            ran << QStringLiteral("routine start");
+            throw AppError(QStringLiteral("inside"));
+        };
+        trap.step(110, [&] {
+            routine();
+            ran << QStringLiteral("routine rest");
+        });
+
+        QCOMPARE(ran, (QStringList{"102", "108", "routine start"}));
+        const QStringList reports = m_run.modal().reports();
+        QCOMPARE(reports.size(), 4);
+        const QString where = QStringLiteral("in Inkwellor2021/08/31.Form1.PushButton5_Click at line %1");
+        QCOMPARE(reportLocation(reports.at(0)), where.arg(100));
+        QCOMPARE(reportLocation(reports.at(1)), where.arg(104));
+        QCOMPARE(reportLocation(reports.at(2)), where.arg(106));
+        QCOMPARE(reportLocation(reports.at(3)), where.arg(110));
+        QVERIFY(reports.at(1).startsWith(QStringLiteral("second\r\n")));
+        QCOMPARE(m_run.modal().messages.first().style, 48);
+    }
+};
+
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 
 #include <memory>
@@ -30,18 +32,39 @@ std::unique_ptr<QSettings> openStore()
 
 QString pathOf(SettingKey key) { return kSection + QLatin1Char('/') + SettingsStore::keyName(key); }
 
-// A file the store cannot parse is kept beside itself before the first
-// write replaces it, so nothing hand-written is ever lost.
+// A file the store cannot parse (or parses to nothing though it holds
+// something) is kept beside itself before a write replaces it, so nothing
+// hand-written is ever lost.
+// Qt parses a file once per process and reports a format error only to the
+// first store object that reads it, so the verdict is remembered here.
+QSet<QString> &unreadableFiles()
+{
+    static QSet<QString> files;
+    return files;
+}
+
+bool isUnreadable(QSettings &store)
+{
+    const bool noKeys = store.allKeys().isEmpty(); // parses the file
+    if (store.status() == QSettings::FormatError)
+        unreadableFiles().insert(store.fileName());
+    if (unreadableFiles().contains(store.fileName()))
+        return true;
+    const QFileInfo info(store.fileName());
+    return noKeys && info.isFile() && info.size() > 0;
+}
+
 void keepUnreadableCopy(const QSettings &store)
 {
     const QString file = store.fileName();
     const QString copy =
         file + QStringLiteral(".unreadable-") +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    if (QFile::exists(file) && !QFile::copy(file, copy))
+    if (!QFile::copy(file, copy) || !QFile::remove(file))
         throw AppError(QStringLiteral("The settings file %1 cannot be read, and no copy of it "
                                       "could be kept before replacing it.")
                            .arg(file));
+    unreadableFiles().remove(file);
 }
 
 } // namespace
@@ -73,7 +96,9 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 {
     const auto store = openStore();
     const QVariant value = store->value(pathOf(key));
-    if (store->status() != QSettings::NoError || !value.isValid())
+    if (store->status() == QSettings::FormatError)
+        unreadableFiles().insert(store->fileName());
+    if (unreadableFiles().contains(store->fileName()) || !value.isValid())
         return defaultText;
     // An unquoted hand-written value with commas reads back as a list.
     if (value.userType() == QMetaType::QStringList)
@@ -83,10 +108,10 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 
 void SettingsStore::write(SettingKey key, const QString &text)
 {
-    const auto store = openStore();
-    if (store->status() == QSettings::FormatError) {
+    auto store = openStore();
+    if (isUnreadable(*store)) {
         keepUnreadableCopy(*store);
-        store->clear();
+        store = openStore();
     }
     store->setValue(pathOf(key), text);
     store->sync();
