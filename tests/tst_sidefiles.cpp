@@ -1,4 +1,178 @@
+// The skin and pointer files beside the program, and the pointer rules.
+#include "app/SideFiles.h"
+#include "artgen/CursorWriter.h"
+#include "controls/OleColor.h"
+#include "controls/PushButton.h"
+#include "panel/Form1.h"
+#include "support/Harness.h"
+#include "writer/Form2.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+namespace {
+QByteArray pngPointer()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    return CursorWriter::write({{image, QPoint(9, 4), 0}});
+}
+} // namespace
+
+class TestSideFiles : public QObject
+{
+    Q_OBJECT
+
+    TestEnvironment m_env;
+    Harness m_run{m_env};
+
+private slots:
+    void init() { m_env.reset(); }
+    void cleanup() { m_run.stop(); }
+
+    void fileExistsNeverFails_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("present") << "present.txt" << true;
+        QTest::newRow("hidden file still counts") << ".hidden" << true;
+        QTest::newRow("missing") << "missing.txt" << false;
+        QTest::newRow("in a missing folder") << "no/such/folder/file" << false;
+        QTest::newRow("empty path") << "" << false;
+    }
+
+    void fileExistsNeverFails()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, exists);
+        m_env.putSideFile(QStringLiteral("present.txt"), "x");
+        m_env.putSideFile(QStringLiteral(".hidden"), "x");
+        const QString full = path.isEmpty() ? path : QDir(m_env.programFolder()).filePath(path);
+        QCOMPARE(SideFiles::fileExists(full), exists);
+    }
+
+    void skin_data()
+    {
+        QTest::addColumn<QByteArray>("skin");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("absent") << QByteArray() << false << false;
+        QTest::newRow("the program's own skin") << TestEnvironment::builtSkin() << true << true;
+        QTest::newRow("third-party style sheet")
+            << QByteArray("QPushButton { border: 2px solid rgb(10, 20, 30); }\n"
+                          "QWidget#x:hover { background: qlineargradient(x1:0, y1:0, x2:1, y2:1,"
+                          " stop:0 white, stop:1 black); }")
+            << true << true;
+        QTest::newRow("empty") << QByteArray("") << true << false;
+        QTest::newRow("binary junk") << QByteArray("\x00\x01\x02\xff\xfe", 5) << true << false;
+        QTest::newRow("garbage text") << QByteArray("this is { not css") << true << false;
+        QTest::newRow("huge") << QByteArray(2 * 1024 * 1024, ' ') << true << false;
+    }
+
+    void skin()
+    {
+        QFETCH(QByteArray, skin);
+        QFETCH(bool, present);
+        QFETCH(bool, applied);
+        if (present)
+            m_env.putSideFile(QStringLiteral("x/o.cjs"), skin);
+        m_run.start();
+        Form1 &panel = m_run.form1();
+        QCOMPARE(panel.styleSheet().isEmpty(), !applied);
+        // The background turns to the button face as soon as a skin file is found.
+        QCOMPARE(panel.palette().color(QPalette::Window),
+                 OleColor::toColor(present ? OleColor::ButtonFace : OleColor::White));
+        const QStringList reports = m_run.modal().reports();
+        QCOMPARE(reports.size(), present && !applied ? 1 : 0);
+        if (!reports.isEmpty()) {
+            QCOMPARE(reportLocation(reports.first()),
+                     "in Inkwellor2021/08/31.Form1.Form_Load at line 102");
+            QVERIFY(!reports.first().startsWith(QStringLiteral("\r\n"))); // says why
+        }
+        QVERIFY(m_run.form2().isVisible()); // start-up carried on
+        QVERIFY(!panel.isVisible());
+        if (applied)
+            QCOMPARE(panel.skinFramework1().applyOptions() & 1, 1);
+    }
+
+    void pointer_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QPoint>("hotspot"); // null: no image expected
+        const QByteArray built = TestEnvironment::builtPointer();
+        QTest::newRow("absent") << QByteArray() << QPoint();
+        QTest::newRow("the program's hand") << built << QPoint(5, 0);
+        QTest::newRow("PNG payload") << pngPointer() << QPoint(9, 4);
+        QTest::newRow("truncated") << built.left(built.size() / 2) << QPoint();
+        QTest::newRow("zero bytes") << QByteArray("") << QPoint();
+        QTest::newRow("wrong type") << QByteArray("GIF89a not a cursor at all") << QPoint();
+    }
+
+    void pointer()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QPoint, hotspot);
+        QVERIFY(!TestEnvironment::builtPointer().isEmpty());
+        const bool present = !QTest::currentDataTag() || QByteArray(QTest::currentDataTag()) != "absent";
+        if (present)
+            m_env.putSideFile(QStringLiteral("HAND-M.CUR"), file);
+        m_run.start();
+        const bool loads = !hotspot.isNull();
+        QCOMPARE(m_run.form1().pointer().hasImage(), loads);
+        QCOMPARE(m_run.form2().pointer().hasImage(), loads);
+        const QStringList reports = m_run.modal().reports();
+        if (present && !loads) {
+            // One report from each window's load, each at its own step.
+            QCOMPARE(reports.size(), 2);
+            QCOMPARE(reportLocation(reports.at(0)), "in Inkwellor2021/08/31.Form1.Form_Load at line 106");
+            QCOMPARE(reportLocation(reports.at(1)), "in Inkwellor2021/08/31.Form2.Form_Load at line 102");
+        } else {
+            QCOMPARE(reports.size(), 0);
+        }
+        if (loads) {
+            Harness::hover(&m_run.form1().pushButton(1));
+            QCOMPARE(m_run.form1().cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(m_run.form1().cursor().hotSpot(), hotspot);
+        }
+    }
+
+    void panelPointerRules()
+    {
+        m_env.putSideFile(QStringLiteral("HAND-M.CUR"), TestEnvironment::builtPointer());
+        m_run.start();
+        m_run.toPanel();
+        Form1 &panel = m_run.form1();
+        WindowPointer &pointer = panel.pointer();
+        // Load File, the gap below it, then Save File.
+        Harness::hover(&panel.pushButton(1));
+        QCOMPARE(pointer.kind(), 99);
+        Harness::hover(&panel, QPoint(200, panel.pushButton(1).geometry().bottom() + 3));
+        QCOMPARE(pointer.kind(), 0);
+        QCOMPARE(panel.cursor().shape(), Qt::ArrowCursor);
+        Harness::hover(&panel.pushButton(4));
+        QCOMPARE(pointer.kind(), 99);
+        // Busy survives every hover.
+        pointer.setKind(11);
+        Harness::hover(&panel.pushButton(2));
+        Harness::hover(&panel);
+        QCOMPARE(pointer.kind(), 11);
+        QCOMPARE(panel.cursor().shape(), Qt::WaitCursor);
+    }
+
+    void writerPointerRules()
+    {
+        m_run.start(); // no pointer file: the custom kind shows the arrow
+        Form2 &writer = m_run.form2();
+        Harness::hover(&writer, QPoint(300, 5));
+        Harness::hover(&writer.pushButton1());
+        QCOMPARE(writer.pointer().kind(), 99);
+        QCOMPARE(writer.cursor().shape(), Qt::ArrowCursor);
+        Harness::hover(&writer, QPoint(300, 5)); // no rule turns it back
+        QCOMPARE(writer.pointer().kind(), 99);
+        writer.pointer().setKind(11);
+        Harness::hover(&writer.pushButton2());
+        QCOMPARE(writer.pointer().kind(), 11);
+    }
+};
+
+QTEST_MAIN(TestSideFiles)
 #include "tst_sidefiles.moc"

@@ -3,6 +3,8 @@
 #include "controls/OleColor.h"
 #include "controls/Twips.h"
 
+#include <QMouseEvent>
+
 PushButton::PushButton(const QString &caption, const QRect &twips, const QFont &font,
                        QWidget *parent)
     : QPushButton(caption, parent)
@@ -23,4 +25,6 @@ void PushButton::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
     QPushButton::mouseMoveEvent(event);
+    // A move over the button is not a move over the window behind it.
+    event->accept();
 }

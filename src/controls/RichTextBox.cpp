@@ -6,6 +6,7 @@
 #include "controls/Twips.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTextBlock>
 
 namespace {
@@ -177,4 +178,5 @@ void RichTextBox::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
     QPlainTextEdit::mouseMoveEvent(event);
+    event->accept();
 }
