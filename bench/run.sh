@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Builds in release mode, runs the benchmark for start-up and for 1, 10 and
+# 50 MB of prose (each size in its own process, so peak memory is its own),
+# and writes docs/performance.md.
+#   bench/run.sh [RUNS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-bench}
+runs=${1:-15}
+"$root/scripts/install-deps.sh"
+BUILD_DIR=$build BUILD_TYPE=Release "$root/scripts/build.sh" -DINKWELLOR_BUILD_TESTS=OFF >/dev/null
+bench=$build/bench/inkwellor_bench
+export QT_QPA_PLATFORM=offscreen INKWELLOR_PROGRAM_DIR=$build/src
+
+lines=("$("$bench" --startup "$runs" 2>/dev/null)")
+for mb in 1 10 50; do
+    lines+=("$("$bench" --size "$mb" 2>/dev/null)")
+done
+get() { # get LINE KEY
+    tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
+}
+
+s=${lines[0]}
+{
+    echo "# Performance"
+    echo
+    echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores,"
+    echo "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1),"
+    echo "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo) of memory,"
+    echo "Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null || echo '?'), offscreen platform, release build."
+    echo "The benchmark drives the real windows and commands through the dialog seam, on"
+    echo "generated prose (lines of about 80 characters, blank lines between paragraphs,"
+    echo "some Greek, Cyrillic and Japanese words)."
+    echo
+    echo "## Start-up"
+    echo
+    echo "From process start to the writing window painted and ready for keys, median of $runs starts."
+    echo
+    echo "| | ms | program / this |"
+    echo "|---|---:|---:|"
+    echo "| Inkwellor | $(get "$s" startup_program_ms) | |"
+    echo "| bare full-screen Qt window | $(get "$s" startup_bare_ms) | $(get "$s" startup_ratio) |"
+    echo "| full-screen QPlainTextEdit showing a word | $(get "$s" startup_text_window_ms) | $(get "$s" startup_text_ratio) |"
+    echo
+    echo "## Commands, keystrokes and memory"
+    echo
+    echo "Load File is timed from the click to the loaded text painted; its floor is reading and"
+    echo "decoding the same file in the same run. Save File's floor is encoding and writing the same"
+    echo "text. The look commands are timed from the click to the writing area painted. A keystroke"
+    echo "is the key's handling (median and worst of 21); \"painted\" adds a full repaint of the"
+    echo "writing area, which Qt does once per frame however many keys arrive."
+    echo
+    echo "| | 1 MB | 10 MB | 50 MB |"
+    echo "|---|---:|---:|---:|"
+    row() { # row TITLE KEY [SUFFIX]
+        printf '| %s |' "$1"
+        for l in "${lines[@]:1}"; do printf ' %s%s |' "$(get "$l" "$2")" "${3:-}"; done
+        echo
+    }
+    row "read + decode floor (ms)" read_floor_ms
+    row "Load File (ms)" load_ms
+    row "Load File / floor" load_ratio
+    row "encode + write floor (ms)" save_floor_ms
+    row "Save File (ms)" save_ms
+    row "Save File / floor" save_ratio
+    row "Change Font Color (ms)" fore_color_ms
+    row "Change Background Color (ms)" back_color_ms
+    row "Change Font (ms)" font_ms
+    for where in start middle end enter; do
+        row "key at $where: median (ms)" "key_${where}_median_ms"
+        row "key at $where: worst (ms)" "key_${where}_worst_ms"
+        row "key at $where: worst with repaint (ms)" "key_${where}_painted_worst_ms"
+    done
+    row "peak resident memory after loading (MB)" peak_rss_mb
+    echo
+    echo "Reproduce: \`bench/run.sh $runs\`; one size alone:"
+    echo "\`QT_QPA_PLATFORM=offscreen build-bench/bench/inkwellor_bench --size 10\`."
+} >"$root/docs/performance.md"
+cat "$root/docs/performance.md"
