@@ -87,6 +87,29 @@ private slots:
         QCOMPARE(m_run.modal().messages.size(), 0);
     }
 
+    // Loading joins lines into larger blocks for speed; the text, its
+    // positions and every line end must come back exactly.
+    void loadedTextComesBackExactly()
+    {
+        QString original;
+        for (int i = 0; i < 400; ++i)
+            original += QStringLiteral("line %1 with some words\n%2").arg(i).arg(i % 7 ? "" : "\n");
+        original += QStringLiteral("no final line end \u00A0\u2014 done");
+        const QString in = m_env.userFile(QStringLiteral("in.txt"));
+        const QString out = m_env.userFile(QStringLiteral("out.txt"));
+        write(in, original.toUtf8());
+        m_run.toPanel();
+        m_run.modal().fileAnswers = {in};
+        m_run.click(Load);
+        QCOMPARE(m_run.text1().textLength(), original.size());
+        QCOMPARE(m_run.text1().text(), original);
+        QVERIFY(m_run.text1().document()->blockCount() < original.count(QLatin1Char('\n')) / 10);
+        m_run.toPanel();
+        m_run.modal().fileAnswers = {out};
+        m_run.click(Save);
+        QCOMPARE(contentOf(out), original.toUtf8());
+    }
+
     void loadCancelledRightAfterALoadLoadsNothing()
     {
         const QString file = m_env.userFile(QStringLiteral("a.txt"));
