@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, run and test the program.
+# Installs the Debian 12 packages needed to build, run and test the program;
+# with --ci also those of CI's extra checks (sanitizers, fuzzers, packaging).
 # Only missing packages are fetched, so a prepared machine pays nothing.
 set -euo pipefail
 
@@ -9,6 +10,12 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth openbox xdotool x11-utils
 )
+if [ "${1:-}" = "--ci" ]; then
+    packages+=(
+        clang-14 libclang-rt-14-dev
+        dpkg-dev file desktop-file-utils appstream imagemagick
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -102,7 +102,7 @@ QByteArray dib(const QImage &source, int bits)
 
 namespace CursorWriter {
 
-QByteArray write(const QList<Image> &images)
+QByteArray write(const QList<Image> &images, bool icon)
 {
     QList<QByteArray> payloads;
     for (const Image &img : images) {
@@ -112,7 +112,7 @@ QByteArray write(const QList<Image> &images)
     }
     QByteArray out;
     put16(out, 0);
-    put16(out, 2);
+    put16(out, icon ? 1 : 2);
     put16(out, quint16(images.size()));
     quint32 offset = quint32(6 + 16 * images.size());
     for (qsizetype i = 0; i < images.size(); ++i) {
@@ -121,8 +121,10 @@ QByteArray write(const QList<Image> &images)
         out.append(char(img.image.height() >= 256 ? 0 : img.image.height()));
         out.append(char(img.bitsPerPixel > 0 && img.bitsPerPixel < 8 ? 1 << img.bitsPerPixel : 0));
         out.append('\0');
-        put16(out, quint16(img.hotspot.x()));
-        put16(out, quint16(img.hotspot.y()));
+        // A cursor's hotspot stands where an icon gives planes and depth.
+        put16(out, icon ? 1 : quint16(img.hotspot.x()));
+        put16(out, icon ? quint16(img.bitsPerPixel ? img.bitsPerPixel : 32)
+                        : quint16(img.hotspot.y()));
         put32(out, quint32(payloads.at(i).size()));
         put32(out, offset);
         offset += quint32(payloads.at(i).size());

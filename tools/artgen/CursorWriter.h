@@ -5,7 +5,8 @@
 #include <QList>
 #include <QPoint>
 
-// Writes Windows cursor files, for the program's own pointer and for tests.
+// Writes Windows cursor and icon files, for the program's own pointer and
+// icon, and for tests.
 namespace CursorWriter {
 
 struct Image
@@ -16,7 +17,7 @@ struct Image
 };
 
 // Returns an empty array when an indexed depth cannot hold the image's
-// colours.
-QByteArray write(const QList<Image> &images);
+// colours. An icon file (.ico) has the same layout but no hotspots.
+QByteArray write(const QList<Image> &images, bool icon = false);
 
 } // namespace CursorWriter

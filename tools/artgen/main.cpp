@@ -16,10 +16,18 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     if (!out.mkpath(QStringLiteral("icons")))
         return 1;
+    QList<CursorWriter::Image> iconImages;
     for (const int size : {32, 48, 128, 256}) {
-        if (!Artwork::icon(size).save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
+        const QImage image = Artwork::icon(size);
+        if (!image.save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
             return 1;
+        // The Windows icon: the small size as a 24-bit bitmap, the rest as PNG.
+        iconImages.append({image, QPoint(), size == 32 ? 24 : 0});
     }
+    const QByteArray ico = CursorWriter::write(iconImages, true);
+    QFile icoFile(out.filePath(QStringLiteral("icons/inkwellor.ico")));
+    if (ico.isEmpty() || !icoFile.open(QIODevice::WriteOnly) || icoFile.write(ico) != ico.size())
+        return 1;
     const QByteArray cursor =
         CursorWriter::write({{Artwork::hand(), Artwork::handHotspot(), 32}});
     QFile file(out.filePath(QStringLiteral("HAND-M.CUR")));
