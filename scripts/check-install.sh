@@ -48,7 +48,7 @@ check_tree() { # check_tree ROOT (a /usr tree below ROOT)
     panel=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inkwellor Software$' | head -n 1)
     # The skin's background, once the panel has painted.
     timeout 10 bash -c "until import -window $panel -crop 1x1+3+3 txt:- 2>/dev/null |
-        grep -q '#F4F1EA'; do sleep 0.1; done" ||
+        grep -q 'srgb(244,241,234)'; do sleep 0.1; done" ||
         fail "the panel is not skinned: the side files beside the program were not found"
     kill "$app"
     wait "$app" 2>/dev/null || true
