@@ -59,7 +59,10 @@ bool hasLoneSurrogate(const QString &text)
     return false;
 }
 
-TextFile::Decoded failure(const QString &error) { return {QString(), error}; }
+TextFile::Decoded failure(const QString &error)
+{
+    return {QString(), error};
+}
 
 bool decodeStrict(QStringDecoder &decoder, QByteArrayView bytes, QString &out)
 {
@@ -76,7 +79,8 @@ Decoded decode(const QByteArray &bytes)
     QByteArrayView view(bytes);
     QString text;
     if (view.startsWith("\xEF\xBB\xBF")) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         if (!decodeStrict(utf8, view.sliced(3), text))
             return failure(QStringLiteral("The file starts as UTF-8 but holds bytes that are not "
                                           "valid UTF-8."));
@@ -86,27 +90,39 @@ Decoded decode(const QByteArray &bytes)
             return failure(QStringLiteral("The file is marked as UTF-16 but has an odd number of "
                                           "bytes."));
         QStringDecoder utf16(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                             QStringDecoder::Flag::Stateless);
+                             QStringDecoder::Flag::Stateless |
+                                 QStringDecoder::Flag::ConvertInitialBom);
         if (!decodeStrict(utf16, view.sliced(2), text) || hasLoneSurrogate(text))
             return failure(QStringLiteral("The file is marked as UTF-16 but is not valid UTF-16."));
     } else {
         if (view.contains('\0'))
-            return failure(QStringLiteral("The file holds NUL bytes: it is not a plain-text file."));
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            return failure(
+                QStringLiteral("The file holds NUL bytes: it is not a plain-text file."));
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         if (!decodeStrict(utf8, view, text))
             text = fromCp1252(view);
     }
+    // NUL bytes are normal in UTF-16, NUL characters are not text: they
+    // would save as NUL bytes that no load accepts.
+    if (text.contains(QChar(0)))
+        return failure(
+            QStringLiteral("The file holds NUL characters: it is not a plain-text file."));
     unifyLineEnds(text);
     return {text, QString()};
 }
 
 QByteArray encode(const QString &text, LineEnd lineEnd)
 {
+    // A text that itself starts with U+FEFF would lose it to the next load,
+    // which takes it for a byte-order mark; a real mark in front keeps it.
+    const QByteArray mark =
+        text.startsWith(QChar(0xFEFF)) ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     if (lineEnd == LineEnd::Lf)
-        return text.toUtf8();
+        return mark + text.toUtf8();
     QString crlf = text;
     crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return crlf.toUtf8();
+    return mark + crlf.toUtf8();
 }
 
 Decoded read(const QString &path)

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang's libFuzzer and runs each for SECONDS
+# (default 60) from the seed corpus in fuzz/corpus. A crash fails the run and
+# leaves its input in build-fuzz/crashes/ to become a regression test.
+#   scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
+"$root/scripts/install-deps.sh" --ci
+CXX=clang++-14 CC=clang-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DINKWELLOR_FUZZ=ON -DINKWELLOR_BUILD_TESTS=OFF -DINKWELLOR_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target fuzz_all
+mkdir -p "$build/crashes"
+export QT_QPA_PLATFORM=offscreen
+for target in cursor_file text_decode settings_text style_sheet; do
+    corpus=$(mktemp -d)
+    cp "$root/fuzz/corpus/$target/"* "$corpus/"
+    echo "fuzz: $target for ${seconds}s"
+    "$build/fuzz/fuzz_$target" "$corpus" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$build/crashes/$target-" \
+        -print_final_stats=1 2>"$build/fuzz-$target.log" ||
+        { tail -n 40 "$build/fuzz-$target.log"; exit 1; }
+    grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-$target.log" | tr '\n' ' '
+    echo
+    rm -rf "$corpus"
+done
