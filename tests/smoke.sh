@@ -11,7 +11,11 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "smoke: $*" >&2; exit 1; }
+fail() {
+    echo "smoke: $*" >&2
+    cat "$work/program.log" >&2 2>/dev/null || true
+    exit 1
+}
 # Waits up to 20 s for a command to succeed.
 until_ok() { timeout 20 bash -c "until $*; do sleep 0.1; done" || fail "timed out: $*"; }
 
@@ -31,7 +35,7 @@ until_ok "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 app=$!
 pids+=($app)
 
-writer=$(timeout 20 xdotool search --sync --onlyvisible --class inkwellor | head -n 1)
+writer=$(timeout 20 xdotool search --sync --onlyvisible --class inkwellor | head -n 1 || true)
 [ -n "$writer" ] || fail "no writing window"
 until_ok "xwininfo -id $writer | grep -q 'Width: 1024' && xwininfo -id $writer | grep -q 'Height: 768'"
 xwininfo -id "$writer" | grep -q 'Absolute upper-left X:  0' || fail "writing window not at the left edge"
@@ -39,12 +43,12 @@ xwininfo -id "$writer" | grep -q 'Absolute upper-left Y:  0' || fail "writing wi
 
 xdotool type --delay 20 "Smoke test words"
 xdotool key Escape
-panel=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inkwellor Software$' | head -n 1)
+panel=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inkwellor Software$' | head -n 1 || true)
 [ -n "$panel" ] || fail "Esc did not bring up the panel"
 
 # "Save File", then the real dialog: type a full path and press Enter.
 xdotool mousemove --window "$panel" 268 89 click 1
-dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Save File As$' | head -n 1)
+dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Save File As$' | head -n 1 || true)
 [ -n "$dialog" ] || fail "no save dialog"
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$work/saved.txt"

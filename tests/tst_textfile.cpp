@@ -190,6 +190,36 @@ private slots:
         QVERIFY(QFileInfo(path(QStringLiteral("afolder"))).isDir());
     }
 
+#ifdef Q_OS_LINUX
+    // The process killed while it saves a large file over an existing one
+    // leaves the old file exactly as it was. The temporary file may have no
+    // name (O_TMPFILE), so the kernel's count of written bytes tells when
+    // the save is under way.
+    void killedInTheMiddleOfASaveKeepsTheOldFile()
+    {
+        const QString file = path(QStringLiteral("killed.txt"));
+        const QByteArray old("the only copy of chapter one");
+        put(file, old);
+        QProcess saver;
+        saver.start(qEnvironmentVariable("SAVE_WRITER"), {file, QStringLiteral("512")});
+        QVERIFY(saver.waitForReadyRead(30000));
+        auto written = [&] {
+            QFile io(QStringLiteral("/proc/%1/io").arg(saver.processId()));
+            if (!io.open(QIODevice::ReadOnly))
+                return qint64(0);
+            for (const QByteArray &line : io.readAll().split('\n'))
+                if (line.startsWith("wchar:"))
+                    return line.mid(6).trimmed().toLongLong();
+            return qint64(0);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(written() > 32 * 1024 * 1024, 30000);
+        saver.kill();
+        QVERIFY(saver.waitForFinished(30000));
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(get(file), old);
+    }
+#endif
+
 #ifdef Q_OS_UNIX
     // Regression: a save that runs out of space part-way must not leave the
     // old file truncated. A file-size limit makes the temporary file fail.
