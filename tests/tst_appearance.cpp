@@ -77,6 +77,16 @@ private slots:
         QTest::newRow("colour neither RGB nor system")
             << Stored{{"BackColor", "16777216"}} << "Arial" << 9 << true << false << false
             << designText << face << 104;
+        QTest::newRow("empty size") << Stored{{"Size", ""}} << "Arial" << 9 << true << false << false
+                                    << designText << face << 104;
+        QTest::newRow("huge size text") << Stored{{"Size", QString(300, QLatin1Char('9'))}} << "Arial"
+                                        << 9 << true << false << false << designText << face << 104;
+        QTest::newRow("non-Latin digits as size") << Stored{{"Size", QStringLiteral("\u0661\u0662")}}
+                                                  << "Arial" << 9 << true << false << false
+                                                  << designText << face << 104;
+        QTest::newRow("non-Latin face name") << Stored{{"Name", QStringLiteral("明朝")}}
+                                             << QStringLiteral("明朝") << 9 << true << false << false
+                                             << green << qint64(0) << 0;
         QTest::newRow("size zero is refused") << Stored{{"Size", "0"}} << "Arial" << 9 << true
                                               << false << false << designText << face << 104;
     }

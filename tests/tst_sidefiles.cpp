@@ -105,6 +105,7 @@ private slots:
         QTest::newRow("truncated") << built.left(built.size() / 2) << QPoint();
         QTest::newRow("zero bytes") << QByteArray("") << QPoint();
         QTest::newRow("wrong type") << QByteArray("GIF89a not a cursor at all") << QPoint();
+        QTest::newRow("absurdly large file") << built + QByteArray(5 * 1024 * 1024, '\0') << QPoint();
     }
 
     void pointer()
