@@ -7,7 +7,6 @@
 //   inkwellor_bench --size MB [--keystrokes N]
 #include "BenchModal.h"
 #include "Prose.h"
-
 #include "app/Application.h"
 #include "app/SideFiles.h"
 #include "controls/PushButton.h"
@@ -25,7 +24,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -37,7 +35,10 @@
 
 namespace {
 
-double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+double msSince(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 double timed(const std::function<void()> &work)
 {

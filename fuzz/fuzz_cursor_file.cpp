@@ -2,7 +2,6 @@
 #include "controls/CursorFile.h"
 
 #include <QGuiApplication>
-
 #include <cstddef>
 #include <cstdint>
 

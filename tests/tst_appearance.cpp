@@ -20,8 +20,9 @@ class TestAppearance : public QObject
 
     static void store(const Stored &values)
     {
-        const SettingKey keys[] = {SettingKey::ForeColor, SettingKey::BackColor, SettingKey::Name,
-                                   SettingKey::Size,      SettingKey::Bold,      SettingKey::Italic,
+        const SettingKey keys[] = {SettingKey::ForeColor,     SettingKey::BackColor,
+                                   SettingKey::Name,          SettingKey::Size,
+                                   SettingKey::Bold,          SettingKey::Italic,
                                    SettingKey::Strikethrough, SettingKey::Underline};
         for (const SettingKey key : keys) {
             const QString name = SettingsStore::keyName(key);
@@ -49,11 +50,11 @@ private slots:
         const qint64 green = 65280;
         const qint64 designText = -1; // the control's own text colour
         const qint64 face = qint32(OleColor::ButtonFace);
-        QTest::newRow("empty store") << Stored{} << "Arial" << 9 << true << false << false
-                                     << green << qint64(0) << 0;
-        QTest::newRow("half size rounds to even") << Stored{{"Size", "10.5"}} << "Arial" << 10
-                                                  << true << false << false << green << qint64(0)
-                                                  << 0;
+        QTest::newRow("empty store")
+            << Stored{} << "Arial" << 9 << true << false << false << green << qint64(0) << 0;
+        QTest::newRow("half size rounds to even")
+            << Stored{{"Size", "10.5"}} << "Arial" << 10 << true << false << false << green
+            << qint64(0) << 0;
         QTest::newRow("odd half rounds up") << Stored{{"Size", "11.5"}} << "Arial" << 12 << true
                                             << false << false << green << qint64(0) << 0;
         QTest::newRow("Bold 2 and Italic -1 are on, Bold 0 off")
@@ -61,32 +62,34 @@ private slots:
             << false << true << true << green << qint64(0) << 0;
         QTest::newRow("stored face and colours")
             << Stored{{"Name", "Liberation Serif"}, {"ForeColor", "255"}, {"BackColor", "16777215"}}
-            << "Liberation Serif" << 9 << true << false << false << qint64(255)
-            << qint64(16777215) << 0;
+            << "Liberation Serif" << 9 << true << false << false << qint64(255) << qint64(16777215)
+            << 0;
         QTest::newRow("system colour as background")
             << Stored{{"BackColor", "-2147483633"}} << "Arial" << 9 << true << false << false
             << green << face << 0;
         // Bold, italic and name applied; the rest keep their design values.
         QTest::newRow("letters as size")
-            << Stored{{"Size", "abc"}, {"Bold", "0"}, {"Italic", "1"}, {"Name", "Liberation Mono"},
+            << Stored{{"Size", "abc"},    {"Bold", "0"},
+                      {"Italic", "1"},    {"Name", "Liberation Mono"},
                       {"Underline", "1"}, {"ForeColor", "255"}}
             << "Liberation Mono" << 9 << false << true << false << designText << face << 104;
-        QTest::newRow("overflowing colour") << Stored{{"ForeColor", "4294967296"}} << "Arial" << 9
-                                            << true << false << false << designText << qint64(0)
-                                            << 104;
+        QTest::newRow("overflowing colour")
+            << Stored{{"ForeColor", "4294967296"}} << "Arial" << 9 << true << false << false
+            << designText << qint64(0) << 104;
         QTest::newRow("colour neither RGB nor system")
             << Stored{{"BackColor", "16777216"}} << "Arial" << 9 << true << false << false
             << designText << face << 104;
-        QTest::newRow("empty size") << Stored{{"Size", ""}} << "Arial" << 9 << true << false << false
-                                    << designText << face << 104;
-        QTest::newRow("huge size text") << Stored{{"Size", QString(300, QLatin1Char('9'))}} << "Arial"
-                                        << 9 << true << false << false << designText << face << 104;
-        QTest::newRow("non-Latin digits as size") << Stored{{"Size", QStringLiteral("\u0661\u0662")}}
-                                                  << "Arial" << 9 << true << false << false
-                                                  << designText << face << 104;
-        QTest::newRow("non-Latin face name") << Stored{{"Name", QStringLiteral("明朝")}}
-                                             << QStringLiteral("明朝") << 9 << true << false << false
-                                             << green << qint64(0) << 0;
+        QTest::newRow("empty size") << Stored{{"Size", ""}} << "Arial" << 9 << true << false
+                                    << false << designText << face << 104;
+        QTest::newRow("huge size text")
+            << Stored{{"Size", QString(300, QLatin1Char('9'))}} << "Arial" << 9 << true << false
+            << false << designText << face << 104;
+        QTest::newRow("non-Latin digits as size")
+            << Stored{{"Size", QStringLiteral("\u0661\u0662")}} << "Arial" << 9 << true << false
+            << false << designText << face << 104;
+        QTest::newRow("non-Latin face name")
+            << Stored{{"Name", QStringLiteral("明朝")}} << QStringLiteral("明朝") << 9 << true
+            << false << false << green << qint64(0) << 0;
         QTest::newRow("size zero is refused") << Stored{{"Size", "0"}} << "Arial" << 9 << true
                                               << false << false << designText << face << 104;
     }
@@ -113,7 +116,8 @@ private slots:
         if (fore != -1)
             QCOMPARE(qint64(text.selColor()), fore);
         else
-            QCOMPARE(text.palette().color(QPalette::Text), RichTextBox(nullptr).palette().color(QPalette::Text));
+            QCOMPARE(text.palette().color(QPalette::Text),
+                     RichTextBox(nullptr).palette().color(QPalette::Text));
         QCOMPARE(qint64(m_run.form2().backColor()), back);
         QCOMPARE(m_run.form2().palette().color(QPalette::Window), OleColor::toColor(qint32(back)));
         if (reportedAt == 0)
@@ -123,7 +127,8 @@ private slots:
         QCOMPARE(reports.size(), reportedAt ? 1 : 0);
         if (reportedAt)
             QCOMPARE(reportLocation(reports.first()),
-                     QStringLiteral("in Inkwellor2021/08/31.Form2.Form_Load at line %1").arg(reportedAt));
+                     QStringLiteral("in Inkwellor2021/08/31.Form2.Form_Load at line %1")
+                         .arg(reportedAt));
         // The buttons are hidden whatever happened before.
         QVERIFY(!m_run.form2().pushButton1().isVisible());
     }

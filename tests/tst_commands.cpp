@@ -144,11 +144,16 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("existing");
-        QTest::newRow("new file") << "Hello" << "out.txt" << false;
-        QTest::newRow("existing file replaced without a question") << "New text" << "old.txt" << true;
-        QTest::newRow("empty area writes an empty file") << "" << "empty.txt" << false;
-        QTest::newRow("name without extension kept exactly") << "x" << "noext" << false;
-        QTest::newRow("non-Latin text") << "Жёлтый 黄色" << "uni.txt" << false;
+        QTest::newRow("new file") << "Hello"
+                                  << "out.txt" << false;
+        QTest::newRow("existing file replaced without a question") << "New text"
+                                                                   << "old.txt" << true;
+        QTest::newRow("empty area writes an empty file") << ""
+                                                         << "empty.txt" << false;
+        QTest::newRow("name without extension kept exactly") << "x"
+                                                             << "noext" << false;
+        QTest::newRow("non-Latin text") << "Жёлтый 黄色"
+                                        << "uni.txt" << false;
     }
 
     void saveWritesTheWholeTextAndKeepsThePanel()
@@ -203,7 +208,7 @@ private slots:
         type(QStringLiteral("new text"));
         m_run.toPanel();
         m_run.modal().fileAnswers = {target.startsWith(QLatin1Char('/')) ? target
-                                                                        : m_env.userFile(target)};
+                                                                         : m_env.userFile(target)};
         m_run.click(Save);
         const QStringList reports = m_run.modal().reports();
         QCOMPARE(reports.size(), 1);
@@ -233,8 +238,8 @@ private slots:
         QFETCH(QString, text);
         type(text);
         m_run.toPanel();
-        const qint32 before = button == FontColour ? m_run.text1().selColor()
-                                                   : m_run.form2().backColor();
+        const qint32 before =
+            button == FontColour ? m_run.text1().selColor() : m_run.form2().backColor();
         if (!cancel)
             m_run.modal().colorAnswers = {QColor(0x12, 0x34, 0x56)};
         m_run.click(button);
@@ -284,10 +289,12 @@ private slots:
         QCOMPARE(text.fontName(), cancel ? "Arial" : "Liberation Serif");
         QCOMPARE(text.fontSize(), cancel ? 9.0f : 10.5f);
         QCOMPARE(text.selColor(), 0x0000FF);
-        const QStringList expected = cancel ? QStringList{"1", "0", "Arial", "9", "0", "0"}
-                                            : QStringList{"0", "1", "Liberation Serif", "10.5", "0", "1"};
-        const SettingKey keys[] = {SettingKey::Bold, SettingKey::Italic, SettingKey::Name,
-                                   SettingKey::Size, SettingKey::Strikethrough, SettingKey::Underline};
+        const QStringList expected =
+            cancel ? QStringList{"1", "0", "Arial", "9", "0", "0"}
+                   : QStringList{"0", "1", "Liberation Serif", "10.5", "0", "1"};
+        const SettingKey keys[] = {SettingKey::Bold,          SettingKey::Italic,
+                                   SettingKey::Name,          SettingKey::Size,
+                                   SettingKey::Strikethrough, SettingKey::Underline};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(SettingsStore::read(keys[i], QString()), expected.at(i));
         expectWriting();

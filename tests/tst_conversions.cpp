@@ -35,16 +35,19 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("comma");
-        QTest::addColumn<int>("int16");   // expected when no error
+        QTest::addColumn<int>("int16"); // expected when no error
         QTest::addColumn<QString>("error16");
         QTest::addColumn<qint64>("int32");
         QTest::addColumn<QString>("error32");
         const QString ok;
         const QString tm = QStringLiteral("Type mismatch");
         const QString of = QStringLiteral("Overflow");
-        QTest::newRow("half rounds to even below") << "10.5" << false << 10 << ok << qint64(10) << ok;
-        QTest::newRow("half rounds to even above") << "11.5" << false << 12 << ok << qint64(12) << ok;
-        QTest::newRow("more than half rounds up") << "10.51" << false << 11 << ok << qint64(11) << ok;
+        QTest::newRow("half rounds to even below")
+            << "10.5" << false << 10 << ok << qint64(10) << ok;
+        QTest::newRow("half rounds to even above")
+            << "11.5" << false << 12 << ok << qint64(12) << ok;
+        QTest::newRow("more than half rounds up")
+            << "10.51" << false << 11 << ok << qint64(11) << ok;
         QTest::newRow("whole") << "12" << false << 12 << ok << qint64(12) << ok;
         QTest::newRow("surrounding blanks") << " 12 " << false << 12 << ok << qint64(12) << ok;
         QTest::newRow("minus one is on") << "-1" << false << -1 << ok << qint64(-1) << ok;
@@ -59,17 +62,17 @@ private slots:
         QTest::newRow("exponent") << "1e3" << false << 0 << tm << qint64(0) << tm;
         QTest::newRow("inner blank") << "1 2" << false << 0 << tm << qint64(0) << tm;
         QTest::newRow("grouping") << "1,000" << false << 0 << tm << qint64(0) << tm;
-        QTest::newRow("non-Latin digits") << QStringLiteral("\u0661\u0662") << false << 0 << tm
-                                          << qint64(0) << tm;
+        QTest::newRow("non-Latin digits")
+            << QStringLiteral("\u0661\u0662") << false << 0 << tm << qint64(0) << tm;
         QTest::newRow("16-bit overflow") << "40000" << false << 0 << of << qint64(40000) << ok;
         QTest::newRow("16-bit edge") << "32767" << false << 32767 << ok << qint64(32767) << ok;
-        QTest::newRow("16-bit edge rounds over") << "32767.5" << false << 0 << of << qint64(32768)
-                                                 << ok;
-        QTest::newRow("system colour") << "-2147483633" << false << 0 << of
-                                       << qint64(-2147483633) << ok;
+        QTest::newRow("16-bit edge rounds over")
+            << "32767.5" << false << 0 << of << qint64(32768) << ok;
+        QTest::newRow("system colour")
+            << "-2147483633" << false << 0 << of << qint64(-2147483633) << ok;
         QTest::newRow("32-bit overflow") << "-2147483649" << false << 0 << of << qint64(0) << of;
-        QTest::newRow("huge digit string") << QString(60, QLatin1Char('9')) << false << 0 << of
-                                           << qint64(0) << of;
+        QTest::newRow("huge digit string")
+            << QString(60, QLatin1Char('9')) << false << 0 << of << qint64(0) << of;
         QTest::newRow("comma locale decimal") << "10,5" << true << 10 << ok << qint64(10) << ok;
         QTest::newRow("comma locale rejects point") << "10.5" << true << 0 << tm << qint64(0) << tm;
     }
@@ -137,10 +140,11 @@ private slots:
         QTest::newRow("blue is the high byte") << qint64(0xFF0000) << QColor(0, 0, 255) << false;
         QTest::newRow("button face") << qint64(-2147483633) << QColor(1, 2, 3) << false;
         QTest::newRow("button text") << qint64(qint32(0x80000012)) << QColor(4, 5, 6) << false;
-        QTest::newRow("window background") << qint64(qint32(0x80000005)) << QColor(7, 8, 9) << false;
+        QTest::newRow("window background")
+            << qint64(qint32(0x80000005)) << QColor(7, 8, 9) << false;
         QTest::newRow("unassigned system index") << qint64(qint32(0x80000019)) << QColor() << true;
-        QTest::newRow("system index past the table") << qint64(qint32(0x80000040)) << QColor()
-                                                     << true;
+        QTest::newRow("system index past the table")
+            << qint64(qint32(0x80000040)) << QColor() << true;
         QTest::newRow("high byte set") << qint64(0x01000000) << QColor() << true;
     }
 
@@ -172,7 +176,8 @@ private slots:
                             "\r\rPlease email screenshot of this message to ") +
                      kSupportAddress);
         // An empty description still gives a full report.
-        QVERIFY(composeErrorReport(QString(), QStringLiteral("in X "), 0).startsWith("\r\nin X at line 0\r\r"));
+        QVERIFY(composeErrorReport(QString(), QStringLiteral("in X "), 0)
+                    .startsWith("\r\nin X at line 0\r\r"));
         QCOMPARE(QtModal::displayText(report).count(QLatin1Char('\n')), 3);
         QVERIFY(!QtModal::displayText(report).contains(QLatin1Char('\r')));
     }
@@ -182,14 +187,15 @@ private slots:
         QTest::addColumn<QString>("product");
         QTest::addColumn<QString>("title");
         QTest::newRow("product name") << kProductName << "Inkwellor";
-        QTest::newRow("last word goes even when short") << "A B" << "A";
+        QTest::newRow("last word goes even when short") << "A B"
+                                                        << "A";
         QTest::newRow("words go until at most 40")
             << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel"
             << "Alpha Bravo Charlie Delta Echo Foxtrot";
-        QTest::newRow("exactly 40 after one cut")
-            << "1234567890 1234567890 1234567890 1234567 tail"
-            << "1234567890 1234567890 1234567890 1234567";
-        QTest::newRow("case-sensitive cut keeps trailing text") << "Quill  Werk" << "Quill ";
+        QTest::newRow("exactly 40 after one cut") << "1234567890 1234567890 1234567890 1234567 tail"
+                                                  << "1234567890 1234567890 1234567890 1234567";
+        QTest::newRow("case-sensitive cut keeps trailing text") << "Quill  Werk"
+                                                                << "Quill ";
     }
 
     void appTitle()

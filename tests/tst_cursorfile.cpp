@@ -49,7 +49,8 @@ private slots:
         const CursorFile::Parsed parsed = CursorFile::parse(file);
         QCOMPARE(parsed.error, QString());
         QCOMPARE(parsed.entry.hotspot, QPoint(7, 3));
-        const QImage image = CursorFile::decodeImage(parsed.entry).convertToFormat(QImage::Format_ARGB32);
+        const QImage image =
+            CursorFile::decodeImage(parsed.entry).convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(image.size(), QSize(32, 32));
         // The mask keeps the corner clear and the inside opaque, in colour.
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);

@@ -62,7 +62,8 @@ private slots:
             SettingsStore::write(SettingKey::ForeColor, QStringLiteral("255"));
             QFAIL("the write should have failed");
         } catch (const AppError &e) {
-            QVERIFY2(e.description().contains(QStringLiteral("ForeColor")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QStringLiteral("ForeColor")),
+                     qPrintable(e.description()));
             QVERIFY(e.description().contains(QStringLiteral("cannot be written")));
         }
         QVERIFY(QDir().rmdir(m_env.settingsFile()));
@@ -71,7 +72,8 @@ private slots:
     void unreadableFileIsKeptBeforeAWrite_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("broken section header") << QByteArray("[Inkwellor%20Software]\nName=Arial\n[broken\n");
+        QTest::newRow("broken section header")
+            << QByteArray("[Inkwellor%20Software]\nName=Arial\n[broken\n");
         QTest::newRow("binary junk") << QByteArray("\x01\x02\x03garbage\xc3(");
     }
 
@@ -89,7 +91,8 @@ private slots:
         QCOMPARE(SettingsStore::read(SettingKey::Size, QString()), "12");
 
         const QFileInfo info(m_env.settingsFile());
-        const QStringList copies = info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")});
+        const QStringList copies =
+            info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")});
         QCOMPARE(copies.size(), 1);
         QFile copy(info.dir().filePath(copies.first()));
         QVERIFY(copy.open(QIODevice::ReadOnly));

@@ -105,7 +105,8 @@ private slots:
         QTest::newRow("truncated") << built.left(built.size() / 2) << QPoint();
         QTest::newRow("zero bytes") << QByteArray("") << QPoint();
         QTest::newRow("wrong type") << QByteArray("GIF89a not a cursor at all") << QPoint();
-        QTest::newRow("absurdly large file") << built + QByteArray(5 * 1024 * 1024, '\0') << QPoint();
+        QTest::newRow("absurdly large file")
+            << built + QByteArray(5 * 1024 * 1024, '\0') << QPoint();
     }
 
     void pointer()
@@ -113,7 +114,8 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QPoint, hotspot);
         QVERIFY(!TestEnvironment::builtPointer().isEmpty());
-        const bool present = !QTest::currentDataTag() || QByteArray(QTest::currentDataTag()) != "absent";
+        const bool present =
+            !QTest::currentDataTag() || QByteArray(QTest::currentDataTag()) != "absent";
         if (present)
             m_env.putSideFile(QStringLiteral("HAND-M.CUR"), file);
         m_run.start();
@@ -124,8 +126,10 @@ private slots:
         if (present && !loads) {
             // One report from each window's load, each at its own step.
             QCOMPARE(reports.size(), 2);
-            QCOMPARE(reportLocation(reports.at(0)), "in Inkwellor2021/08/31.Form1.Form_Load at line 106");
-            QCOMPARE(reportLocation(reports.at(1)), "in Inkwellor2021/08/31.Form2.Form_Load at line 102");
+            QCOMPARE(reportLocation(reports.at(0)),
+                     "in Inkwellor2021/08/31.Form1.Form_Load at line 106");
+            QCOMPARE(reportLocation(reports.at(1)),
+                     "in Inkwellor2021/08/31.Form2.Form_Load at line 102");
         } else {
             QCOMPARE(reports.size(), 0);
         }

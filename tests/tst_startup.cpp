@@ -195,7 +195,8 @@ private slots:
         QCOMPARE(ran, (QStringList{"102", "108", "routine start"}));
         const QStringList reports = m_run.modal().reports();
         QCOMPARE(reports.size(), 4);
-        const QString where = QStringLiteral("in Inkwellor2021/08/31.Form1.PushButton5_Click at line %1");
+        const QString where =
+            QStringLiteral("in Inkwellor2021/08/31.Form1.PushButton5_Click at line %1");
         QCOMPARE(reportLocation(reports.at(0)), where.arg(100));
         QCOMPARE(reportLocation(reports.at(1)), where.arg(104));
         QCOMPARE(reportLocation(reports.at(2)), where.arg(106));

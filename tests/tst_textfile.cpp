@@ -44,10 +44,11 @@ private slots:
             << QByteArray("\xFF\xFE\x00\x04\x3A\x00", 6) << QStringLiteral("\u0400:");
         QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80 \x93quoted\x94")
                                       << QStringLiteral("caf\u00E9 \u20AC \u201Cquoted\u201D");
-        QTest::newRow("Windows-1252 unassigned bytes kept") << QByteArray("\x81\x8D\x8F\x90\x9D")
-                                                            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
-        QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xC0\xAF")
-                                                     << QStringLiteral("\u00C0\u00AF");
+        QTest::newRow("Windows-1252 unassigned bytes kept")
+            << QByteArray("\x81\x8D\x8F\x90\x9D")
+            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
+        QTest::newRow("overlong UTF-8 is not UTF-8")
+            << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
         QTest::newRow("CR LF ends lines") << QByteArray("a\r\nb\r\n") << "a\nb\n";
         QTest::newRow("lone CR ends lines") << QByteArray("a\rb\r") << "a\nb\n";
         QTest::newRow("LF ends lines") << QByteArray("a\nb") << "a\nb";
@@ -87,7 +88,8 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("non-Latin") << QStringLiteral("Жёлтый 黄色 أصفر 🖋\nsecond line\n");
+        QTest::newRow("non-Latin")
+            << QStringLiteral("Жёлтый 黄色 أصفر 🖋\nsecond line\n");
         QTest::newRow("C1 and no-break space") << QStringLiteral("a\u00A0b\u0081c");
         QTest::newRow("empty") << QString();
         QTest::newRow("blank lines") << QStringLiteral("\n\n\n");
@@ -119,13 +121,19 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("fragment");
-        QTest::newRow("missing") << "missing.txt" << "not found";
-        QTest::newRow("folder") << "folder" << "folder";
-        QTest::newRow("NUL bytes") << "binary.bin" << "NUL";
-        QTest::newRow("over the limit") << "huge.txt" << "too large";
+        QTest::newRow("missing") << "missing.txt"
+                                 << "not found";
+        QTest::newRow("folder") << "folder"
+                                << "folder";
+        QTest::newRow("NUL bytes") << "binary.bin"
+                                   << "NUL";
+        QTest::newRow("over the limit") << "huge.txt"
+                                        << "too large";
 #ifdef Q_OS_UNIX
-        QTest::newRow("FIFO") << "fifo" << "not an ordinary file";
-        QTest::newRow("device") << "/dev/zero" << "not an ordinary file";
+        QTest::newRow("FIFO") << "fifo"
+                              << "not an ordinary file";
+        QTest::newRow("device") << "/dev/zero"
+                                << "not an ordinary file";
 #endif
     }
 
@@ -142,7 +150,8 @@ private slots:
         }
 #ifdef Q_OS_UNIX
         if (!QFile::exists(path(QStringLiteral("fifo"))))
-            QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
+            QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600),
+                     0);
 #endif
         const QString file = name.startsWith(QLatin1Char('/')) ? name : path(name);
         const TextFile::Decoded d = TextFile::read(file);
@@ -238,7 +247,8 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!error.isEmpty());
         QCOMPARE(get(file), old);
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("novel.txt*")}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("novel.txt*")}, QDir::Files).size(),
+                 1);
     }
 #endif
 };

@@ -63,4 +63,7 @@ private:
 
 } // namespace
 
-QIcon applicationIcon() { return QIcon(new LazyIconEngine); }
+QIcon applicationIcon()
+{
+    return QIcon(new LazyIconEngine);
+}

@@ -26,7 +26,10 @@ Application::~Application()
     g_instance = nullptr;
 }
 
-void Application::start() { m_form1->Form_Load(); }
+void Application::start()
+{
+    m_form1->Form_Load();
+}
 
 Application &Application::instance()
 {

@@ -9,6 +9,7 @@ QString locationText(const char *window, const char *handler)
 QString composeErrorReport(const QString &description, const QString &location, int step)
 {
     return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
-           QString::number(step) + QStringLiteral("\r\rPlease email screenshot of this message to ") +
+           QString::number(step) +
+           QStringLiteral("\r\rPlease email screenshot of this message to ") +
            QLatin1String(kSupportAddress);
 }

@@ -3,7 +3,6 @@
 #include "controls/AppError.h"
 
 #include <QString>
-
 #include <exception>
 #include <utility>
 

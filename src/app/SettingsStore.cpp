@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSettings>
-
 #include <memory>
 
 namespace {
@@ -21,8 +20,7 @@ std::unique_ptr<QSettings> openStore()
 #ifdef Q_OS_WIN
     // Where earlier Windows versions of the program kept the same values.
     return std::make_unique<QSettings>(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") +
-            kApplication,
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + kApplication,
         QSettings::NativeFormat);
 #else
     // An INI file under the user's configuration folder, readable by hand.
@@ -30,7 +28,10 @@ std::unique_ptr<QSettings> openStore()
 #endif
 }
 
-QString pathOf(SettingKey key) { return kSection + QLatin1Char('/') + SettingsStore::keyName(key); }
+QString pathOf(SettingKey key)
+{
+    return kSection + QLatin1Char('/') + SettingsStore::keyName(key);
+}
 
 // A file the store cannot parse (or parses to nothing though it holds
 // something) is kept beside itself before a write replaces it, so nothing
@@ -146,10 +147,22 @@ void SettingsStore::writeColor(SettingKey key, std::int32_t color)
     write(key, QString::number(color));
 }
 
-void SettingsStore::writeFlag(SettingKey key, bool on) { write(key, flagToText(on)); }
+void SettingsStore::writeFlag(SettingKey key, bool on)
+{
+    write(key, flagToText(on));
+}
 
-void SettingsStore::writeSize(float size) { write(SettingKey::Size, sizeToText(size)); }
+void SettingsStore::writeSize(float size)
+{
+    write(SettingKey::Size, sizeToText(size));
+}
 
-void SettingsStore::writeName(const QString &name) { write(SettingKey::Name, name); }
+void SettingsStore::writeName(const QString &name)
+{
+    write(SettingKey::Name, name);
+}
 
-QString SettingsStore::location() { return openStore()->fileName(); }
+QString SettingsStore::location()
+{
+    return openStore()->fileName();
+}

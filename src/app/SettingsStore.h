@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 enum class SettingKey { ForeColor, BackColor, Name, Size, Bold, Italic, Strikethrough, Underline };

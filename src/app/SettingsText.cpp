@@ -8,10 +8,19 @@
 
 namespace {
 
-[[noreturn]] void typeMismatch() { throw AppError(QStringLiteral("Type mismatch")); }
-[[noreturn]] void overflow() { throw AppError(QStringLiteral("Overflow")); }
+[[noreturn]] void typeMismatch()
+{
+    throw AppError(QStringLiteral("Type mismatch"));
+}
+[[noreturn]] void overflow()
+{
+    throw AppError(QStringLiteral("Overflow"));
+}
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 // Parses and rounds half to even; the magnitude saturates well above any
 // 32-bit value so that long digit strings report overflow, not wrap.
@@ -62,7 +71,8 @@ std::int64_t parseRounded(const QString &text, const QLocale &locale)
 std::int16_t textToInt16(const QString &text, const QLocale &locale)
 {
     const std::int64_t v = parseRounded(text, locale);
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+    if (v < std::numeric_limits<std::int16_t>::min() ||
+        v > std::numeric_limits<std::int16_t>::max())
         overflow();
     return static_cast<std::int16_t>(v);
 }
@@ -70,7 +80,8 @@ std::int16_t textToInt16(const QString &text, const QLocale &locale)
 std::int32_t textToInt32(const QString &text, const QLocale &locale)
 {
     const std::int64_t v = parseRounded(text, locale);
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max())
         overflow();
     return static_cast<std::int32_t>(v);
 }

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QString>
-
 #include <cstdint>
 
 // Conversions between the settings store's texts and numbers. A number is:
@@ -18,4 +17,7 @@ std::int32_t textToInt32(const QString &text, const QLocale &locale = QLocale())
 // grouping, no decimal part when whole.
 QString sizeToText(float size, const QLocale &locale = QLocale());
 
-inline QString flagToText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+inline QString flagToText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}

@@ -20,11 +20,20 @@ QString programFolder()
     return g_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_programFolder;
 }
 
-void setProgramFolder(const QString &folder) { g_programFolder = folder; }
+void setProgramFolder(const QString &folder)
+{
+    g_programFolder = folder;
+}
 
-QString pointerPath() { return QDir(programFolder()).filePath(QStringLiteral("HAND-M.CUR")); }
+QString pointerPath()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("HAND-M.CUR"));
+}
 
-QString skinPath() { return QDir(programFolder()).filePath(QStringLiteral("x/o.cjs")); }
+QString skinPath()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("x/o.cjs"));
+}
 
 bool fileExists(const QString &path) noexcept
 {

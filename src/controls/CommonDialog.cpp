@@ -31,9 +31,9 @@ QStringList CommonDialog::qtFilters(const QString &filter)
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         const QString suffix = QStringLiteral("(%1)").arg(patterns);
         // "Text Files (*.txt)" already names its patterns the way Qt reads them.
-        out << (description.endsWith(suffix) ? description
-                                             : QStringLiteral("%1 %2").arg(description, suffix)
-                                                   .trimmed());
+        out << (description.endsWith(suffix)
+                    ? description
+                    : QStringLiteral("%1 %2").arg(description, suffix).trimmed());
     }
     return out;
 }

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // The panel's dialog object: file, colour and font dialogs sharing one set

@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QtEndian>
-
 #include <cstdlib>
 
 namespace {
@@ -30,7 +29,10 @@ qint32 i32(const QByteArray &b, qsizetype at)
     return qFromLittleEndian<qint32>(b.constData() + at);
 }
 
-CursorFile::Parsed failure(const QString &why) { return {CursorFile::Entry(), why}; }
+CursorFile::Parsed failure(const QString &why)
+{
+    return {CursorFile::Entry(), why};
+}
 
 // Checks a DIB's header and size and wraps it in a one-image ICO so that
 // Qt's ICO reader decodes the colours and the transparency mask.
@@ -161,8 +163,8 @@ QImage decodeImage(const Entry &entry)
     if (entry.maskOffset + stride * image.height() > entry.payload.size())
         return image;
     for (int y = 0; y < image.height(); ++y) {
-        const char *row = entry.payload.constData() + entry.maskOffset +
-                          stride * (image.height() - 1 - y);
+        const char *row =
+            entry.payload.constData() + entry.maskOffset + stride * (image.height() - 1 - y);
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const bool clear = (quint8(row[x / 8]) >> (7 - x % 8)) & 1;

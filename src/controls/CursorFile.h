@@ -12,12 +12,12 @@ namespace CursorFile {
 
 struct Entry
 {
-    int width = 0;  // as the directory gives it, 0 read as 256
+    int width = 0; // as the directory gives it, 0 read as 256
     int height = 0;
     QPoint hotspot;
     bool png = false;
-    QByteArray payload; // a PNG file, or a DIB wrapped as a one-image ICO
-    int bitsPerPixel = 0;   // of a DIB
+    QByteArray payload;       // a PNG file, or a DIB wrapped as a one-image ICO
+    int bitsPerPixel = 0;     // of a DIB
     qsizetype maskOffset = 0; // of a DIB's AND mask within the payload
 };
 

@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The one seam for everything that waits on the user or ends the process.

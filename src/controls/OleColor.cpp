@@ -3,7 +3,6 @@
 #include "controls/AppError.h"
 
 #include <QApplication>
-
 #include <array>
 
 namespace {
@@ -76,7 +75,10 @@ QColor toColor(std::int32_t value, const QPalette &systemPalette)
     return QColor(int(bits & 0xFF), int((bits >> 8) & 0xFF), int((bits >> 16) & 0xFF));
 }
 
-QColor toColor(std::int32_t value) { return toColor(value, QApplication::palette()); }
+QColor toColor(std::int32_t value)
+{
+    return toColor(value, QApplication::palette());
+}
 
 std::int32_t fromColor(const QColor &color)
 {

@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QPalette>
-
 #include <cstdint>
 
 // Colours as the settings store and the dialogs exchange them: 0x00BBGGRR,

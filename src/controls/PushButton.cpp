@@ -19,7 +19,10 @@ PushButton::PushButton(const QString &caption, const QRect &twips, const QFont &
     setMouseTracking(true);
 }
 
-int PushButton::heightTwips() const { return Twips::fromPixels(height()); }
+int PushButton::heightTwips() const
+{
+    return Twips::fromPixels(height());
+}
 
 void PushButton::mouseMoveEvent(QMouseEvent *event)
 {

@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,7 +40,10 @@ Modal &Modal::instance()
     return g_installed ? *g_installed : real;
 }
 
-void Modal::install(Modal *modal) { g_installed = modal; }
+void Modal::install(Modal *modal)
+{
+    g_installed = modal;
+}
 
 QWidget *QtModal::dialogParent()
 {
@@ -70,8 +72,7 @@ void QtModal::messageBox(const QString &text, int style, const QString &title)
     const QMessageBox::Icon icon =
         style == StyleExclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
     QMessageBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title,
-                    displayText(text),
-                    QMessageBox::Ok, dialogParent());
+                    displayText(text), QMessageBox::Ok, dialogParent());
     // Plain text: rich-text detection would swallow the report's line breaks.
     box.setTextFormat(Qt::PlainText);
     box.exec();

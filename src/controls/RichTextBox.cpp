@@ -89,9 +89,15 @@ QString RichTextBox::text() const
     return raw;
 }
 
-int RichTextBox::textLength() const { return document()->characterCount() - 1; }
+int RichTextBox::textLength() const
+{
+    return document()->characterCount() - 1;
+}
 
-int RichTextBox::selStart() const { return textCursor().selectionStart(); }
+int RichTextBox::selStart() const
+{
+    return textCursor().selectionStart();
+}
 
 void RichTextBox::setSelStart(int position)
 {

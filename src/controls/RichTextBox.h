@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPlainTextEdit>
-
 #include <cstdint>
 
 // The writing area. One font and one text colour hold for the whole text:

@@ -136,8 +136,8 @@ private:
             return;
         }
         const qsizetype start = m_pos;
-        while (m_pos < m_css.size() &&
-               (peek().isLetterOrNumber() || peek() == QLatin1Char('-') || peek() == QLatin1Char('_')))
+        while (m_pos < m_css.size() && (peek().isLetterOrNumber() || peek() == QLatin1Char('-') ||
+                                        peek() == QLatin1Char('_')))
             advance();
         if (m_pos == start)
             return fail(QStringLiteral("a property name is missing"));
@@ -161,4 +161,7 @@ private:
 
 } // namespace
 
-QString checkStyleSheet(const QString &css) { return Checker(css).run(); }
+QString checkStyleSheet(const QString &css)
+{
+    return Checker(css).run();
+}

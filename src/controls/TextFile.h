@@ -18,7 +18,7 @@ inline constexpr LineEnd PlatformLineEnd = LineEnd::Lf;
 
 struct Decoded
 {
-    QString text; // lines end with LF only
+    QString text;  // lines end with LF only
     QString error; // empty on success
 };
 

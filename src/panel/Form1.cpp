@@ -31,9 +31,14 @@ struct ButtonDesign
 
 // Top to bottom, which is also the tab order.
 constexpr ButtonDesign kButtons[] = {
-    {3, "< Back To Writing", 120},  {1, "Load File", 630},          {4, "Save File", 1140},
-    {5, "Change Font", 1650},       {2, "Change Font Color", 2160}, {6, "Change Background Color", 2670},
-    {7, "About", 3180},             {8, "Exit", 3690},
+    {3, "< Back To Writing", 120},
+    {1, "Load File", 630},
+    {4, "Save File", 1140},
+    {5, "Change Font", 1650},
+    {2, "Change Font Color", 2160},
+    {6, "Change Background Color", 2670},
+    {7, "About", 3180},
+    {8, "Exit", 3690},
 };
 
 QFont arialBold(qreal points)
@@ -135,7 +140,10 @@ void Form1::Form_QueryUnload()
     trap.step(102, [&] { QCoreApplication::processEvents(); });
 }
 
-void Form1::Form_Unload() { Modal::instance().endProcess(0); }
+void Form1::Form_Unload()
+{
+    Modal::instance().endProcess(0);
+}
 
 void Form1::Form_MouseMove()
 {
@@ -159,7 +167,8 @@ void Form1::PushButton3_Click()
 void Form1::PushButton7_Click()
 {
     ErrorTrap trap(kWindow, "PushButton7_Click");
-    trap.step(100, [&] { Modal::instance().messageBox(aboutText(), Modal::StyleOkOnly, QString()); });
+    trap.step(100,
+              [&] { Modal::instance().messageBox(aboutText(), Modal::StyleOkOnly, QString()); });
 }
 
 void Form1::PushButton8_Click()

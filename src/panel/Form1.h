@@ -7,7 +7,6 @@
 #include "panel/LookCommands.h"
 
 #include <QWidget>
-
 #include <array>
 
 class Form2;

@@ -35,9 +35,8 @@ void LookCommands::PushButton2_Click()
         trap.step(106, [&] { text.setSelColor(m_colorDialog.color()); });
     trap.step(108, [&] { text.setSelStart(0); });
     if (chosen)
-        trap.step(110, [&] {
-            SettingsStore::writeColor(SettingKey::ForeColor, m_colorDialog.color());
-        });
+        trap.step(110,
+                  [&] { SettingsStore::writeColor(SettingKey::ForeColor, m_colorDialog.color()); });
     trap.step(112, [&] { m_panel.hide(); });
     trap.step(114, [&] { m_writer.showWindow(); });
 }
@@ -58,9 +57,8 @@ void LookCommands::PushButton6_Click()
     trap.step(108, [&] { text.setSelStart(0); });
     if (chosen) {
         trap.step(110, [&] { m_writer.setBackColor(m_colorDialog.color()); });
-        trap.step(112, [&] {
-            SettingsStore::writeColor(SettingKey::BackColor, m_colorDialog.color());
-        });
+        trap.step(112,
+                  [&] { SettingsStore::writeColor(SettingKey::BackColor, m_colorDialog.color()); });
     }
     trap.step(114, [&] { m_panel.hide(); });
     trap.step(116, [&] { m_writer.showWindow(); });
@@ -95,10 +93,10 @@ void LookCommands::PushButton5_Click()
     trap.step(140, [&] { SettingsStore::writeFlag(SettingKey::Italic, dialog.fontItalic()); });
     trap.step(142, [&] { SettingsStore::writeName(dialog.fontName()); });
     trap.step(144, [&] { SettingsStore::writeSize(dialog.fontSize()); });
-    trap.step(146, [&] {
-        SettingsStore::writeFlag(SettingKey::Strikethrough, dialog.fontStrikethru());
-    });
-    trap.step(148, [&] { SettingsStore::writeFlag(SettingKey::Underline, dialog.fontUnderline()); });
+    trap.step(
+        146, [&] { SettingsStore::writeFlag(SettingKey::Strikethrough, dialog.fontStrikethru()); });
+    trap.step(148,
+              [&] { SettingsStore::writeFlag(SettingKey::Underline, dialog.fontUnderline()); });
     trap.step(150, [&] { m_panel.hide(); });
     trap.step(152, [&] { m_writer.showWindow(); });
 }

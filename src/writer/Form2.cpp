@@ -32,7 +32,8 @@ QFont designFont()
 Form2::Form2(std::function<void()> showPanel)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_showPanel(std::move(showPanel)),
       m_text1(new RichTextBox(this)),
-      m_pushButton2(new PushButton(QStringLiteral("X"), QRect(840, 0, 330, 285), designFont(), this)),
+      m_pushButton2(
+          new PushButton(QStringLiteral("X"), QRect(840, 0, 330, 285), designFont(), this)),
       m_pushButton1(
           new PushButton(QStringLiteral("Options"), QRect(0, 0, 810, 285), designFont(), this)),
       m_pointer(this), m_backColor(OleColor::ButtonFace)
@@ -86,7 +87,10 @@ void Form2::setBackColor(std::int32_t color)
     m_backColor = color;
 }
 
-void Form2::setTextboxColors() { applyStoredAppearance(*this); }
+void Form2::setTextboxColors()
+{
+    applyStoredAppearance(*this);
+}
 
 void Form2::Form_Load()
 {
@@ -133,9 +137,15 @@ void Form2::buttonHover()
         m_pointer.setKind(WindowPointer::Custom);
 }
 
-void Form2::PushButton1_MouseMove() { buttonHover(); }
+void Form2::PushButton1_MouseMove()
+{
+    buttonHover();
+}
 
-void Form2::PushButton2_MouseMove() { buttonHover(); }
+void Form2::PushButton2_MouseMove()
+{
+    buttonHover();
+}
 
 void Form2::toPanel()
 {

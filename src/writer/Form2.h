@@ -3,7 +3,6 @@
 #include "controls/WindowPointer.h"
 
 #include <QWidget>
-
 #include <cstdint>
 #include <functional>
 

@@ -10,7 +10,8 @@ int main(int argc, char *argv[])
     if (args.size() != 3)
         return 2;
     const int rounds = args.at(2).toInt();
-    const auto key = args.at(1) == QLatin1String("fore") ? SettingKey::ForeColor : SettingKey::BackColor;
+    const auto key =
+        args.at(1) == QLatin1String("fore") ? SettingKey::ForeColor : SettingKey::BackColor;
     for (int i = 0; i < rounds; ++i)
         SettingsStore::writeColor(key, i);
     return 0;

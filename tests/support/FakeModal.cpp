@@ -7,9 +7,15 @@ template <typename T> std::optional<T> next(QList<std::optional<T>> &answers)
 }
 } // namespace
 
-FakeModal::FakeModal() { Modal::install(this); }
+FakeModal::FakeModal()
+{
+    Modal::install(this);
+}
 
-FakeModal::~FakeModal() { Modal::install(nullptr); }
+FakeModal::~FakeModal()
+{
+    Modal::install(nullptr);
+}
 
 void FakeModal::messageBox(const QString &text, int style, const QString &title)
 {
@@ -42,7 +48,10 @@ std::optional<QFont> FakeModal::chooseFont(const QFont &initial)
     return next(fontAnswers);
 }
 
-void FakeModal::endProcess(int exitCode) { exitCodes.append(exitCode); }
+void FakeModal::endProcess(int exitCode)
+{
+    exitCodes.append(exitCode);
+}
 
 QStringList FakeModal::reports() const
 {

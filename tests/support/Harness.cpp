@@ -22,15 +22,24 @@ void Harness::stop()
     m_modal.reset();
 }
 
-RichTextBox &Harness::text1() const { return form2().text1(); }
+RichTextBox &Harness::text1() const
+{
+    return form2().text1();
+}
 
-void Harness::click(int panelButton) const { form1().pushButton(panelButton).click(); }
+void Harness::click(int panelButton) const
+{
+    form1().pushButton(panelButton).click();
+}
 
-void Harness::toPanel() const { QTest::keyClick(&text1(), Qt::Key_Escape); }
+void Harness::toPanel() const
+{
+    QTest::keyClick(&text1(), Qt::Key_Escape);
+}
 
 void Harness::hover(QWidget *widget, QPoint pos)
 {
-    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
 }

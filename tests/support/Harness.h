@@ -5,7 +5,6 @@
 #include "support/TestEnvironment.h"
 
 #include <QPoint>
-
 #include <memory>
 
 class QWidget;

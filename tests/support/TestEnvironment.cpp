@@ -22,14 +22,20 @@ TestEnvironment::TestEnvironment()
     reset();
 }
 
-TestEnvironment::~TestEnvironment() { SideFiles::setProgramFolder(QString()); }
+TestEnvironment::~TestEnvironment()
+{
+    SideFiles::setProgramFolder(QString());
+}
 
 QString TestEnvironment::userFile(const QString &name) const
 {
     return QDir(userFolder()).filePath(name);
 }
 
-QString TestEnvironment::settingsFile() const { return SettingsStore::location(); }
+QString TestEnvironment::settingsFile() const
+{
+    return SettingsStore::location();
+}
 
 void TestEnvironment::reset()
 {

@@ -123,8 +123,8 @@ QByteArray write(const QList<Image> &images, bool icon)
         out.append('\0');
         // A cursor's hotspot stands where an icon gives planes and depth.
         put16(out, icon ? 1 : quint16(img.hotspot.x()));
-        put16(out, icon ? quint16(img.bitsPerPixel ? img.bitsPerPixel : 32)
-                        : quint16(img.hotspot.y()));
+        put16(out,
+              icon ? quint16(img.bitsPerPixel ? img.bitsPerPixel : 32) : quint16(img.hotspot.y()));
         put32(out, quint32(payloads.at(i).size()));
         put32(out, offset);
         offset += quint32(payloads.at(i).size());

@@ -11,7 +11,7 @@ namespace CursorWriter {
 
 struct Image
 {
-    QImage image;   // transparent pixels go to the mask
+    QImage image; // transparent pixels go to the mask
     QPoint hotspot;
     int bitsPerPixel = 32; // 1, 4, 8, 24 or 32; 0 stores the image as PNG
 };

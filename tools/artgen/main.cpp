@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -28,8 +27,7 @@ int main(int argc, char *argv[])
     QFile icoFile(out.filePath(QStringLiteral("icons/inkwellor.ico")));
     if (ico.isEmpty() || !icoFile.open(QIODevice::WriteOnly) || icoFile.write(ico) != ico.size())
         return 1;
-    const QByteArray cursor =
-        CursorWriter::write({{Artwork::hand(), Artwork::handHotspot(), 32}});
+    const QByteArray cursor = CursorWriter::write({{Artwork::hand(), Artwork::handHotspot(), 32}});
     QFile file(out.filePath(QStringLiteral("HAND-M.CUR")));
     if (cursor.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(cursor) != cursor.size())
         return 1;
