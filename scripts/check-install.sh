@@ -6,27 +6,8 @@
 #   scripts/check-install.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "check-install: $*" >&2; exit 1; }
-until_ok() { timeout 20 bash -c "until $*; do sleep 0.1; done" || fail "timed out: $*"; }
-
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-for n in $(seq 191 240); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { export DISPLAY=:$n; break; }
-done
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-until_ok "xdpyinfo >/dev/null 2>&1"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-until_ok "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
+source "$(dirname "$0")/x-session.sh"
+x_session_start 1024x768
 
 check_tree() { # check_tree ROOT (a /usr tree below ROOT)
     local root=$1 id=app.inkwellor.Inkwellor

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang's libFuzzer and runs each for SECONDS
-# (default 60) from the seed corpus in fuzz/corpus. A crash fails the run and
+# (default 60) from the starting corpus in fuzz/corpus. A crash fails the run and
 # leaves its input in build-fuzz/crashes/ to become a regression test.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail

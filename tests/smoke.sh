@@ -4,32 +4,8 @@
 # dialog), bring up the panel with Esc, and end with status 0 on "Exit".
 set -euo pipefail
 program=$1
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "smoke: $*" >&2
-    cat "$work/program.log" >&2 2>/dev/null || true
-    exit 1
-}
-# Waits up to 20 s for a command to succeed.
-until_ok() { timeout 20 bash -c "until $*; do sleep 0.1; done" || fail "timed out: $*"; }
-
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { export DISPLAY=:$n; break; }
-done
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-until_ok "xdpyinfo >/dev/null 2>&1"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-until_ok "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
+source "$(dirname "$0")/../scripts/x-session.sh"
+x_session_start 1024x768
 
 "$program" >"$work/program.log" 2>&1 &
 app=$!
