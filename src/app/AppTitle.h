@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QIcon;
+
 inline const QString kProductName = QStringLiteral("Inkwellor Software");
 
 // The product name less its last word, and less further words while it is
@@ -12,5 +14,4 @@ QString appTitleFor(const QString &productName);
 void setAppTitle();
 
 // The program's icon in its four sizes.
-class QIcon;
 QIcon applicationIcon();
