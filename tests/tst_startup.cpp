@@ -8,6 +8,9 @@
 #include "support/Harness.h"
 #include "writer/Form2.h"
 
+#include <QClipboard>
+#include <QMimeData>
+#include <QTextBlock>
 #include <QtTest>
 
 class TestStartup : public QObject
@@ -170,6 +173,36 @@ private slots:
         QCOMPARE(m_run.modal().exitCodes, QList<int>{0});
         QCOMPARE(m_run.modal().messages.size(), 0);
         QVERIFY(m_run.modal().fileRequests.isEmpty());
+    }
+
+    // Handlers without steps must not let an error reach Qt's event loop.
+    void untrappedHandlersReportAtLineZero()
+    {
+        Form2 writer([] { throw AppError(QStringLiteral("no panel")); });
+        QTest::keyClick(&writer.text1(), Qt::Key_Escape);
+        const QStringList reports = m_run.modal().reports();
+        QCOMPARE(reports.size(), 2); // window level first, then the writing area
+        QCOMPARE(reportLocation(reports.at(0)),
+                 "in Inkwellor2021/08/31.Form2.Form_KeyDown at line 0");
+        QCOMPARE(reportLocation(reports.at(1)),
+                 "in Inkwellor2021/08/31.Form2.Text1_KeyDown at line 0");
+        QVERIFY(reports.at(0).startsWith(QStringLiteral("no panel\r\n")));
+    }
+
+    void pasteInsertsPlainTextInTheAreasLook()
+    {
+        RichTextBox &text = m_run.text1();
+        text.setSelColor(0x0000FF);
+        auto *mime = new QMimeData;
+        mime->setHtml(QStringLiteral("<b style='color:#00ff00;font-size:40pt'>rich</b>"));
+        mime->setText(QStringLiteral("rich"));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        text.paste();
+        QCOMPARE(text.toPlainText(), "rich");
+        const QTextCharFormat format = text.document()->begin().begin().fragment().charFormat();
+        QVERIFY(!format.hasProperty(QTextFormat::ForegroundBrush));
+        QVERIFY(!format.hasProperty(QTextFormat::FontWeight));
+        QCOMPARE(text.palette().color(QPalette::Text), QColor(255, 0, 0));
     }
 
     void trapReportsEachFailureInStepOrder()

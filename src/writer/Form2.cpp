@@ -187,8 +187,10 @@ bool Form2::event(QEvent *event)
 
 bool Form2::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress)
+    if (event->type() == QEvent::KeyPress) {
+        m_previewedKey = event;
         Form_KeyDown(static_cast<QKeyEvent *>(event)->key());
+    }
     return false;
 }
 
@@ -206,10 +208,11 @@ void Form2::mouseMoveEvent(QMouseEvent *event)
 
 void Form2::keyPressEvent(QKeyEvent *event)
 {
-    // Keys reach here only when no child has the focus; children's keys
-    // were already seen by eventFilter().
-    if (!focusWidget() || focusWidget() == this)
+    // A child's key that it left unused comes here too; the window level
+    // has already seen it in eventFilter().
+    if (event != m_previewedKey)
         Form_KeyDown(event->key());
+    m_previewedKey = nullptr;
     QWidget::keyPressEvent(event);
 }
 

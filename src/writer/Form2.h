@@ -65,4 +65,5 @@ private:
     WindowPointer m_pointer;
     std::int32_t m_backColor;
     bool m_loaded = false;
+    const QEvent *m_previewedKey = nullptr;
 };
