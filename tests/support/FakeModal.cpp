@@ -24,13 +24,7 @@ void FakeModal::messageBox(const QString &text, int style, const QString &title)
         onMessage();
 }
 
-std::optional<QString> FakeModal::openFileName(const FileRequest &request)
-{
-    fileRequests.append(request);
-    return next(fileAnswers);
-}
-
-std::optional<QString> FakeModal::saveFileName(const FileRequest &request)
+std::optional<QString> FakeModal::fileName(const FileRequest &request)
 {
     fileRequests.append(request);
     return next(fileAnswers);

@@ -20,8 +20,14 @@ public:
     ~FakeModal() override;
 
     void messageBox(const QString &text, int style, const QString &title) override;
-    std::optional<QString> openFileName(const FileRequest &request) override;
-    std::optional<QString> saveFileName(const FileRequest &request) override;
+    std::optional<QString> openFileName(const FileRequest &request) override
+    {
+        return fileName(request);
+    }
+    std::optional<QString> saveFileName(const FileRequest &request) override
+    {
+        return fileName(request);
+    }
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<QFont> chooseFont(const QFont &initial) override;
     void endProcess(int exitCode) override;
@@ -39,4 +45,7 @@ public:
     QList<int> exitCodes;
     // Runs while a message box is "up", as the user's reaction would.
     std::function<void()> onMessage;
+
+private:
+    std::optional<QString> fileName(const FileRequest &request);
 };
