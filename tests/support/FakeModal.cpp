@@ -20,8 +20,6 @@ FakeModal::~FakeModal()
 void FakeModal::messageBox(const QString &text, int style, const QString &title)
 {
     messages.append({text, style, title});
-    if (onMessage)
-        onMessage();
 }
 
 std::optional<QString> FakeModal::fileName(const FileRequest &request)

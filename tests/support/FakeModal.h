@@ -43,8 +43,6 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QList<int> exitCodes;
-    // Runs while a message box is "up", as the user's reaction would.
-    std::function<void()> onMessage;
 
 private:
     std::optional<QString> fileName(const FileRequest &request);
