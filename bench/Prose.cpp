@@ -39,3 +39,21 @@ QByteArray generateProse(qint64 bytes)
     }
     return out;
 }
+
+QByteArray generateLine(qint64 bytes, bool solid)
+{
+    QByteArray out = generateProse(bytes + bytes / 4);
+    out.replace("\n\n", "\n");
+    if (solid) {
+        out.replace(' ', "");
+        out.replace('\n', "");
+    } else {
+        out.replace('\n', ' ');
+    }
+    // Cut at a character boundary.
+    qsizetype end = qMin<qsizetype>(bytes, out.size());
+    while (end > 0 && (quint8(out.at(end)) & 0xC0) == 0x80)
+        --end;
+    out.truncate(end);
+    return out;
+}

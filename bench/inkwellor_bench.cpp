@@ -54,8 +54,15 @@ double median(std::vector<double> v)
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
+// The process's true peak (VmHWM) so far.
 long peakRssMb()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    }
 #ifdef Q_OS_UNIX
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -161,7 +168,17 @@ void key(QWidget *target, int code, const QString &text)
     QApplication::sendEvent(target, &release);
 }
 
-int sizeRun(int megabytes, int keystrokes)
+// The text a size run loads: prose, or one line with or without spaces.
+QByteArray generate(const QString &shape, qint64 bytes)
+{
+    if (shape == QLatin1String("line"))
+        return generateLine(bytes, false);
+    if (shape == QLatin1String("solid"))
+        return generateLine(bytes, true);
+    return generateProse(bytes);
+}
+
+int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
 {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -169,7 +186,7 @@ int sizeRun(int megabytes, int keystrokes)
     {
         QFile f(source);
         f.open(QIODevice::WriteOnly);
-        f.write(generateProse(qint64(megabytes) * 1000 * 1000));
+        f.write(generate(shape, bytes));
     }
 
     // The floor: read and decode the same file.
@@ -203,7 +220,7 @@ int sizeRun(int megabytes, int keystrokes)
 
     modal.fileName = source;
     const double load = command(1);
-    const long rss = peakRssMb();
+    const long loadRss = peakRssMb();
 
     modal.fileName = dir.filePath(QStringLiteral("saved.txt"));
     toPanel();
@@ -245,11 +262,11 @@ int sizeRun(int megabytes, int keystrokes)
     keystrokes_at("end", -1, Qt::Key_A, QStringLiteral("a"));
     keystrokes_at("enter", 0, Qt::Key_Return, QStringLiteral("\r"));
 
-    std::printf("size_mb=%d read_floor_ms=%.1f load_ms=%.1f load_ratio=%.2f save_ms=%.1f "
+    std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f load_ratio=%.2f save_ms=%.1f "
                 "save_floor_ms=%.1f save_ratio=%.2f fore_color_ms=%.1f back_color_ms=%.1f "
                 "font_ms=%.1f peak_rss_mb=%ld reports=%d%s\n",
-                megabytes, readFloor, load, load / readFloor, save, saveFloor, save / saveFloor,
-                foreColor, backColor, font, rss, modal.reports, qPrintable(keys));
+                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load, load / readFloor, save, saveFloor, save / saveFloor,
+                foreColor, backColor, font, peakRssMb(), modal.reports, qPrintable(keys));
     return modal.reports == 0 ? 0 : 1;
 }
 
@@ -267,6 +284,10 @@ int main(int argc, char *argv[])
         return startupChild(value("--startup-child", QStringLiteral("program")));
     if (args.contains(QLatin1String("--startup")))
         return startup(value("--startup", QStringLiteral("15")).toInt());
-    return sizeRun(value("--size", QStringLiteral("1")).toInt(),
+    // --size in MB (10^6 bytes), or --bytes exactly; --shape prose|line|solid.
+    const qint64 bytes = args.contains(QLatin1String("--bytes"))
+                             ? value("--bytes", QString()).toLongLong()
+                             : value("--size", QStringLiteral("1")).toLongLong() * 1000 * 1000;
+    return sizeRun(value("--shape", QStringLiteral("prose")), bytes,
                    value("--keystrokes", QStringLiteral("21")).toInt());
 }

@@ -193,19 +193,26 @@ private slots:
     void failedSaveReportsAndKeepsTheOldFile_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::newRow("missing folder") << "no/such/folder/out.txt";
-        QTest::newRow("through a regular file") << "old.txt/out.txt";
+        QTest::addColumn<QString>("text");
+        const QString words = QStringLiteral("new text");
+        QTest::newRow("missing folder") << "no/such/folder/out.txt" << words;
+        QTest::newRow("through a regular file") << "old.txt/out.txt" << words;
 #ifdef Q_OS_LINUX
-        QTest::newRow("full device") << "/dev/full";
+        QTest::newRow("full device") << "/dev/full" << words;
 #endif
+        // Regression: such text was saved without a word, and the file then
+        // could not be loaded.
+        QTest::newRow("text holding a NUL") << "old.txt" << QString::fromUtf8("a\0b", 3);
+        QTest::newRow("text holding a lone surrogate") << "old.txt" << QString(QChar(0xDC00));
     }
 
     void failedSaveReportsAndKeepsTheOldFile()
     {
         QFETCH(QString, target);
+        QFETCH(QString, text);
         const QString old = m_env.userFile(QStringLiteral("old.txt"));
         write(old, "keep");
-        type(QStringLiteral("new text"));
+        m_run.text1().insertPlainText(text); // as an input method would
         m_run.toPanel();
         m_run.modal().fileAnswers = {target.startsWith(QLatin1Char('/')) ? target
                                                                          : m_env.userFile(target)};

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 class TestTextFile : public QObject
@@ -49,6 +50,13 @@ private slots:
             << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
         QTest::newRow("overlong UTF-8 is not UTF-8")
             << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
+        // Regression: one stray byte made the whole file Windows-1252.
+        QTest::newRow("UTF-8 with one Latin-1 byte")
+            << QByteArray("caf\xC3\xA9 d\xE9j\xC3\xA0") << QStringLiteral("caf\u00E9 d\u00E9j\u00E0");
+        QTest::newRow("UTF-8 cut in the middle of a character")
+            << QByteArray("\xC3\xA9t\xE2\x82") << QStringLiteral("\u00E9t\u00E2\u201A");
+        QTest::newRow("UTF-8 and Windows-1252 files joined")
+            << QByteArray("na\xC3\xAFve, na\xEFve") << QStringLiteral("na\u00EFve, na\u00EFve");
         QTest::newRow("CR LF ends lines") << QByteArray("a\r\nb\r\n") << "a\nb\n";
         QTest::newRow("lone CR ends lines") << QByteArray("a\rb\r") << "a\nb\n";
         QTest::newRow("LF ends lines") << QByteArray("a\nb") << "a\nb";
@@ -226,6 +234,66 @@ private slots:
         QVERIFY(saver.waitForFinished(30000));
         QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
         QCOMPARE(get(file), old);
+    }
+#endif
+
+#ifdef Q_OS_UNIX
+    // Regression: saving over a file the process does not own made it the
+    // process's, and split its hard links. Both now keep the file itself.
+    void saveKeepsOwnerAndHardLinks()
+    {
+        const QString file = path(QStringLiteral("shared.txt"));
+        const QString link = path(QStringLiteral("link.txt"));
+        put(file, "old text that is longer than the new");
+        QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()),
+                 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(QFile::encodeName(file).constData(), 65534, 65534), 0);
+        QCOMPARE(TextFile::write(link, "new"), QString());
+        QCOMPARE(get(file), QByteArray("new"));
+        if (root) {
+            QCOMPARE(QFileInfo(file).ownerId(), 65534u);
+            QCOMPARE(QFileInfo(file).groupId(), 65534u);
+        }
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 QDir(m_dir.path()).entryList(QDir::Files).size());
+    }
+#endif
+
+#ifdef Q_OS_LINUX
+    // Regression: a full disk during an in-place save destroyed the old
+    // file and was reported as "Unknown error". Needs a small tmpfs, which
+    // only root may mount.
+    void fullDiskKeepsTheOldFileAndSaysWhy_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("replaced through a temporary file") << false;
+        QTest::newRow("written in place (a hard link)") << true;
+    }
+
+    void fullDiskKeepsTheOldFileAndSaysWhy()
+    {
+        QFETCH(bool, inPlace);
+        const QString disk = path(QStringLiteral("small-disk"));
+        QDir().mkpath(disk);
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                        QStringLiteral("-o"),
+                                                        QStringLiteral("size=256k"),
+                                                        QStringLiteral("tmpfs"), disk}) != 0)
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
+        const QString file = QDir(disk).filePath(QStringLiteral("novel.txt"));
+        const QByteArray old(10000, 'o');
+        put(file, old);
+        if (inPlace)
+            QCOMPARE(::link(QFile::encodeName(file).constData(),
+                            QFile::encodeName(file + QStringLiteral(".link")).constData()),
+                     0);
+        const QString error = TextFile::write(file, QByteArray(1024 * 1024, 'n'));
+        QVERIFY2(error.contains(QStringLiteral("No space left on device")), qPrintable(error));
+        QCOMPARE(get(file), old);
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), inPlace ? 2 : 1);
     }
 #endif
 

@@ -47,10 +47,10 @@ bool fileExists(const QString &path) noexcept
 
 void applySkin(QWidget *panel, SkinFramework &skin)
 {
-    // Ordinary files only: a hidden or system file is not a skin.
+    // Ordinary files only: a hidden or system file is not a skin. One that
+    // cannot be read is found, so that loading it says why.
     const QFileInfo expected(skinPath());
-    const QStringList found =
-        expected.dir().entryList({expected.fileName()}, QDir::Files | QDir::Readable);
+    const QStringList found = expected.dir().entryList({expected.fileName()}, QDir::Files);
     const QString name = found.isEmpty() ? QString() : found.constFirst();
     if (name.isEmpty())
         return;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -15,6 +16,9 @@ namespace {
 constexpr qsizetype kDirHeader = 6;
 constexpr qsizetype kDirEntry = 16;
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+// Larger pointer images are refused: X servers cannot take them in one
+// request, and no pointer needs them.
+constexpr int kMaxSide = 256;
 
 quint16 u16(const QByteArray &b, qsizetype at)
 {
@@ -135,6 +139,17 @@ Parsed parse(const QByteArray &bytes, int preferredSize)
 
     const QByteArray image = bytes.mid(offset, length);
     if (image.startsWith("\x89PNG\r\n\x1A\n")) {
+        if (image.size() < 24 || image.mid(12, 4) != "IHDR")
+            return failure(QStringLiteral("The pointer file is damaged: its PNG image has no "
+                                          "header."));
+        const quint32 width = qFromBigEndian<quint32>(image.constData() + 16);
+        const quint32 height = qFromBigEndian<quint32>(image.constData() + 20);
+        if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+            return failure(QStringLiteral("The pointer file's image is %1 x %2 pixels; a pointer "
+                                          "is at most %3 x %3.")
+                               .arg(width)
+                               .arg(height)
+                               .arg(kMaxSide));
         entry.png = true;
         entry.payload = image;
         return {entry, QString()};
@@ -177,12 +192,18 @@ QImage decodeImage(const Entry &entry)
 QCursor load(const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
+    // Checked before opening: a pipe would block start-up, a device never end.
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw AppError(QStringLiteral("%1 is not an ordinary file.").arg(shown));
+    if (info.size() > kMaxFileBytes)
+        throw AppError(QStringLiteral("%1 is far too large to be a cursor.").arg(shown));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("%1 cannot be read: %2").arg(shown, file.errorString()));
-    if (file.size() > kMaxFileBytes)
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes)
         throw AppError(QStringLiteral("%1 is far too large to be a cursor.").arg(shown));
-    const QByteArray bytes = file.readAll();
 
     const QScreen *screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
@@ -192,6 +213,8 @@ QCursor load(const QString &path)
     QImage image = decodeImage(parsed.entry);
     if (image.isNull())
         throw AppError(QStringLiteral("The image in %1 cannot be decoded.").arg(shown));
+    if (image.width() > kMaxSide || image.height() > kMaxSide)
+        throw AppError(QStringLiteral("The image in %1 is too large for a pointer.").arg(shown));
 
     // The hotspot is given for the directory's size; keep it on the same
     // point should the decoded image differ.

@@ -2,10 +2,12 @@
 
 #include "controls/AppError.h"
 #include "controls/OleColor.h"
+#include "controls/TextBlocks.h"
 #include "controls/TextFile.h"
 #include "controls/Twips.h"
 
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
 
@@ -14,24 +16,45 @@ namespace {
 // The largest size text can be set in; larger ones are refused.
 constexpr float kMaxPoints = 1638.0f;
 
-// Building and laying out the document costs per block, so a loaded text is
-// cut into blocks of about this many characters at line ends; the line ends
-// inside a block become line separators, which look and edit the same. A
-// block this size still lays out in well under a millisecond per keystroke.
-constexpr int kBlockChars = 1024;
+// What the boundary before a block stands for (TextBlocks), kept in the
+// block's format because formats, unlike a block's user state, survive undo.
+constexpr int kBoundaryProperty = QTextFormat::UserProperty + 1;
 
-void joinLinesIntoBlocks(QString &text)
+int boundaryBefore(const QTextBlock &block)
 {
-    int run = 0;
-    for (QChar &c : text) {
-        if (c != QLatin1Char('\n')) {
-            ++run;
-        } else if (run >= kBlockChars) {
-            run = 0;
-        } else {
-            c = QChar::LineSeparator;
-            ++run;
+    const QTextBlockFormat format = block.blockFormat();
+    return format.hasProperty(kBoundaryProperty) ? format.intProperty(kBoundaryProperty)
+                                                  : TextBlocks::LineEnd;
+}
+
+QTextBlockFormat boundaryFormat(int kind)
+{
+    QTextBlockFormat format;
+    if (kind != TextBlocks::LineEnd)
+        format.setProperty(kBoundaryProperty, kind);
+    return format;
+}
+
+// Inserts text at the cursor in blocks as TextBlocks lays them out.
+void insertLaidOut(QTextCursor &cursor, const QString &text)
+{
+    const TextBlocks::Layout layout = TextBlocks::layout(text);
+    auto next = layout.boundaries.begin();
+    int block = 0;
+    const QStringView all(layout.text);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= all.size(); ++i) {
+        if (i < all.size() && all.at(i) != QLatin1Char('\n'))
+            continue;
+        if (block > 0) {
+            int kind = TextBlocks::LineEnd;
+            if (next != layout.boundaries.end() && next->first == block)
+                kind = (next++)->second;
+            cursor.insertBlock(boundaryFormat(kind));
         }
+        cursor.insertText(all.mid(start, i - start).toString());
+        ++block;
+        start = i + 1;
     }
 }
 
@@ -62,31 +85,54 @@ RichTextBox::RichTextBox(QWidget *parent)
 void RichTextBox::loadFile(const QString &path)
 {
     BusyPointer busy;
-    TextFile::Decoded file = TextFile::read(path);
+    const TextFile::Decoded file = TextFile::read(path);
     if (!file.error.isEmpty())
         throw AppError(file.error);
-    joinLinesIntoBlocks(file.text);
-    setPlainText(file.text);
+    setPlainText(QString());
+    // One edit block, so the document is laid out once, and no undo step:
+    // loading is not an edit.
+    QTextDocument *doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    insertLaidOut(cursor, file.text);
+    cursor.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    moveCursor(QTextCursor::Start);
 }
 
 void RichTextBox::saveFile(const QString &path) const
 {
     BusyPointer busy;
-    const QString error = TextFile::write(path, TextFile::encode(text()));
+    const QString whole = text();
+    QString error = TextFile::unwritable(whole);
+    if (error.isEmpty())
+        error = TextFile::write(path, TextFile::encode(whole));
     if (!error.isEmpty())
         throw AppError(error);
 }
 
 QString RichTextBox::text() const
 {
-    // The raw text keeps non-breaking spaces that toPlainText() would turn
-    // into plain ones; only the block and line separators become LF.
-    QString raw = document()->toRawText();
-    for (QChar &c : raw) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            c = QLatin1Char('\n');
+    return textBetween(0, textLength());
+}
+
+QString RichTextBox::textBetween(int from, int to) const
+{
+    QString out;
+    out.reserve(to - from);
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = block.position();
+        if (start > from)
+            TextBlocks::appendBoundary(out, boundaryBefore(block));
+        const QString own = block.text();
+        const int first = qMax(from, start) - start;
+        const int last = qMin<int>(to - start, own.size());
+        if (last > first)
+            TextBlocks::appendBlockText(out, QStringView(own).mid(first, last - first));
     }
-    return raw;
+    return out;
 }
 
 int RichTextBox::textLength() const
@@ -200,7 +246,91 @@ void RichTextBox::setGeometryTwips(int left, int top, int width, int height)
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
     emit keyDown(event->key(), event->modifiers());
-    QPlainTextEdit::keyPressEvent(event);
+    if (!acrossHiddenBoundary(event))
+        QPlainTextEdit::keyPressEvent(event);
+    const bool newLine = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                         !(event->modifiers() & Qt::ShiftModifier);
+    QTextCursor cursor = textCursor();
+    if (newLine && cursor.atBlockStart() && boundaryBefore(cursor.block()) != TextBlocks::LineEnd) {
+        // A new block takes its format from the one it was split from; the
+        // boundary Enter makes is a line end, in the same undo step.
+        cursor.joinPreviousEditBlock();
+        cursor.setBlockFormat(boundaryFormat(TextBlocks::LineEnd));
+        cursor.endEditBlock();
+    }
+}
+
+// Where a long line was cut without a space, the boundary holds no
+// character: arrows and deletions act on the character beyond it, as they
+// would in the one line the user sees.
+bool RichTextBox::acrossHiddenBoundary(QKeyEvent *event)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() && !(event->modifiers() & Qt::ShiftModifier))
+        return false;
+    const QTextBlock block = cursor.block();
+    const bool atStart = cursor.atBlockStart() && block.previous().isValid() &&
+                         block.previous().length() > 1 &&
+                         boundaryBefore(block) == TextBlocks::Nothing;
+    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() &&
+                       block.next().length() > 1 &&
+                       boundaryBefore(block.next()) == TextBlocks::Nothing;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const auto mode =
+        mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Right:
+        if (!atEnd)
+            return false;
+        cursor.movePosition(QTextCursor::NextCharacter, mode, 2);
+        break;
+    case Qt::Key_Left:
+        if (!atStart)
+            return false;
+        cursor.movePosition(QTextCursor::PreviousCharacter, mode, 2);
+        break;
+    case Qt::Key_Backspace:
+        if (!atStart || cursor.hasSelection())
+            return false;
+        cursor.movePosition(QTextCursor::PreviousCharacter);
+        cursor.deletePreviousChar();
+        break;
+    case Qt::Key_Delete:
+        if (!atEnd || cursor.hasSelection())
+            return false;
+        cursor.movePosition(QTextCursor::NextCharacter);
+        cursor.deleteChar();
+        break;
+    default:
+        return false;
+    }
+    setTextCursor(cursor);
+    event->accept();
+    return true;
+}
+
+QMimeData *RichTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto *mime = new QMimeData;
+    mime->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return mime;
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (!source || !source->hasText())
+        return;
+    const QString text = TextFile::cleanPasted(source->text());
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insertLaidOut(cursor, text);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void RichTextBox::mouseMoveEvent(QMouseEvent *event)

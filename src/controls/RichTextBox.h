@@ -18,7 +18,9 @@ public:
     void loadFile(const QString &path);
     void saveFile(const QString &path) const;
 
+    // The text as it is saved: block boundaries stand for what they replaced.
     QString text() const;
+    QString textBetween(int from, int to) const;
     int textLength() const;
 
     int selStart() const;
@@ -56,8 +58,11 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    bool acrossHiddenBoundary(QKeyEvent *event);
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
     std::int32_t m_selColor;

@@ -9,8 +9,31 @@
 #include <QWidget>
 
 namespace {
+
 constexpr qint64 kMaxSkinBytes = 1024 * 1024;
+constexpr qint64 kMaxImageBytes = 16 * 1024 * 1024;
+
+// Qt's style engine opens every file a skin names while it paints, where a
+// pipe would block and a device never end: each must be an ordinary file
+// of sane size, or one of the program's own resources.
+QString unusableUrl(const QString &css)
+{
+    for (const QString &url : styleSheetUrls(css)) {
+        if (url.startsWith(QLatin1String(":/")) || url.startsWith(QLatin1String("qrc:")))
+            continue;
+        const QFileInfo info(url);
+        const QString shown = QDir::toNativeSeparators(url);
+        if (!info.exists())
+            return QStringLiteral("The skin names a file that does not exist: %1").arg(shown);
+        if (!info.isFile())
+            return QStringLiteral("The skin names %1, which is not an ordinary file.").arg(shown);
+        if (info.size() > kMaxImageBytes)
+            return QStringLiteral("The skin names %1, which is too large for an image.").arg(shown);
+    }
+    return {};
 }
+
+} // namespace
 
 void SkinFramework::loadSkin(const QString &path, const QString &)
 {
@@ -20,7 +43,9 @@ void SkinFramework::loadSkin(const QString &path, const QString &)
     const TextFile::Decoded file = TextFile::read(path);
     if (!file.error.isEmpty())
         throw AppError(QStringLiteral("The skin file cannot be used. %1").arg(file.error));
-    const QString fault = checkStyleSheet(file.text);
+    QString fault = checkStyleSheet(file.text);
+    if (fault.isEmpty())
+        fault = unusableUrl(file.text);
     if (!fault.isEmpty())
         throw AppError(fault);
     m_styleSheet = file.text;

@@ -1,5 +1,7 @@
 #include "controls/StyleSheetCheck.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 class Checker
@@ -164,4 +166,17 @@ private:
 QString checkStyleSheet(const QString &css)
 {
     return Checker(css).run();
+}
+
+QStringList styleSheetUrls(const QString &css)
+{
+    static const QRegularExpression url(
+        QStringLiteral(R"re(url\(\s*(?:"([^"]*)"|'([^']*)'|([^)]*?))\s*\))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList out;
+    for (auto it = url.globalMatch(css); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out << m.captured(1) + m.captured(2) + m.captured(3);
+    }
+    return out;
 }

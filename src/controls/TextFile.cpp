@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+#include <filesystem>
 
 namespace {
 
@@ -59,6 +61,88 @@ bool hasLoneSurrogate(const QString &text)
     return false;
 }
 
+bool isNullDevice(const QFileInfo &info)
+{
+#ifdef Q_OS_WIN
+    return info.fileName().compare(QLatin1String("NUL"), Qt::CaseInsensitive) == 0;
+#else
+    return info.canonicalFilePath() == QLatin1String("/dev/null");
+#endif
+}
+
+// Replacing a file by renaming a new one over it gives the new file our
+// owner and group and splits its hard links; such a file is written in
+// place instead.
+bool keepsTheFileItself(const QFileInfo &info)
+{
+    std::error_code error;
+    const auto links = std::filesystem::hard_link_count(
+        std::filesystem::path(QFile::encodeName(info.absoluteFilePath()).toStdString()), error);
+    if (!error && links > 1)
+        return true;
+    if (info.ownerId() == uint(-2))
+        return false; // no owners on this platform
+    QTemporaryFile probe(info.dir().filePath(QStringLiteral(".inkwellor-probe-XXXXXX")));
+    if (!probe.open())
+        return false; // no new file can be made there; the save says why
+    const QFileInfo made(probe.fileName());
+    return made.ownerId() != info.ownerId() || made.groupId() != info.groupId();
+}
+
+QString ioError(const QString &shown, const QFileDevice &file)
+{
+    return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
+}
+
+// Writes until all is written or the system gives its reason: a short
+// write carries no error, the next one does (a full disk, for instance).
+bool writeAll(QFileDevice &file, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 n = file.write(data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Writes over the file's own bytes. The room for a longer text is taken
+// first, so a full disk fails before anything old is overwritten and the
+// file is cut back to what it was; a failure while overwriting puts the old
+// bytes back. Only a crash during the overwrite itself leaves it mixed.
+QString writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return ioError(shown, file);
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError || old.size() != file.size())
+        return QStringLiteral("%1 cannot be read before it is replaced: %2")
+            .arg(shown, file.errorString());
+    if (bytes.size() > old.size()) {
+        const QByteArray zeros(qMin<qsizetype>(bytes.size() - old.size(), 1 << 20), char(0));
+        for (qsizetype room = old.size(); room < bytes.size(); room += zeros.size()) {
+            if (!writeAll(file, zeros.constData(), qMin(zeros.size(), bytes.size() - room))) {
+                const QString why = ioError(shown, file);
+                file.resize(old.size());
+                return why;
+            }
+        }
+    }
+    if (!file.seek(0) || !writeAll(file, bytes.constData(), bytes.size()) ||
+        !file.resize(bytes.size())) {
+        const QString why = ioError(shown, file);
+        if (file.seek(0))
+            writeAll(file, old.constData(), old.size());
+        file.resize(old.size());
+        return why;
+    }
+    return {};
+}
+
 TextFile::Decoded failure(const QString &error)
 {
     return {QString(), error};
@@ -68,6 +152,60 @@ bool decodeStrict(QStringDecoder &decoder, QByteArrayView bytes, QString &out)
 {
     out = decoder.decode(bytes);
     return !decoder.hasError();
+}
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when there is none
+// (no overlong forms, no surrogates, nothing above U+10FFFF).
+int utf8Sequence(QByteArrayView bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes.at(i)); };
+    const unsigned char lead = byte(at);
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size() || byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (int i = 2; i < length; ++i) {
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// UTF-8 where the bytes are valid UTF-8, Windows-1252 for each byte that is
+// not: a stray byte in a UTF-8 text garbles nothing around it, and a wholly
+// Windows-1252 text decodes as Windows-1252.
+QString fromMixed(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype run = 0; // start of the valid UTF-8 not yet decoded
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes.at(i));
+        const int length = b < 0x80 ? 1 : utf8Sequence(bytes, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        out += QString::fromUtf8(bytes.sliced(run, i - run));
+        out += fromCp1252(bytes.sliced(i, 1));
+        run = ++i;
+    }
+    out += QString::fromUtf8(bytes.sliced(run));
+    return out;
 }
 
 } // namespace
@@ -101,7 +239,7 @@ Decoded decode(const QByteArray &bytes)
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                       QStringDecoder::Flag::ConvertInitialBom);
         if (!decodeStrict(utf8, view, text))
-            text = fromCp1252(view);
+            text = fromMixed(view);
     }
     // NUL bytes are normal in UTF-16, NUL characters are not text: they
     // would save as NUL bytes that no load accepts.
@@ -152,6 +290,43 @@ Decoded read(const QString &path)
     return decode(bytes);
 }
 
+QString unwritable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isNull() || c.isSurrogate())
+            return QStringLiteral("The text cannot be saved faithfully: character %1 is %2, which "
+                                  "a text file cannot hold. Remove it and save again.")
+                .arg(i + 1)
+                .arg(c.isNull() ? QStringLiteral("a NUL character")
+                                : QStringLiteral("half of a character (a lone surrogate)"));
+    }
+    return {};
+}
+
+QString cleanPasted(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += text.at(++i);
+        } else if (c.isSurrogate()) {
+            out += QChar::ReplacementCharacter;
+        } else if (!c.isNull()) {
+            out += c;
+        }
+    }
+    unifyLineEnds(out);
+    return out;
+}
+
 QString write(const QString &path, const QByteArray &bytes)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -159,20 +334,24 @@ QString write(const QString &path, const QByteArray &bytes)
     if (info.isDir())
         return QStringLiteral("%1 is a folder; a file cannot be saved there.").arg(shown);
     if (info.exists() && !info.isFile()) {
-        // A device or pipe is written to directly: renaming a file over it
-        // would replace the device itself.
-        QFile device(path);
-        if (!device.open(QIODevice::WriteOnly) || device.write(bytes) != bytes.size() ||
-            !device.flush())
-            return QStringLiteral("%1 cannot be written: %2").arg(shown, device.errorString());
-        return {};
+        // A pipe would block until a reader comes, a device may never end;
+        // only the null device takes text and gives nothing back.
+        if (isNullDevice(info))
+            return {};
+        return QStringLiteral("%1 is not an ordinary file (a device, pipe or socket); text is "
+                              "saved to ordinary files only.")
+            .arg(shown);
     }
+    if (info.exists() && keepsTheFileItself(info))
+        return writeInPlace(path, bytes);
     QSaveFile file(path);
-    // Folders that allow no new file still let a writable file be replaced.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // A folder that takes no new file may still hold a writable file.
+        if (info.exists() && info.isWritable())
+            return writeInPlace(path, bytes);
         return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    }
+    if (!writeAll(file, bytes.constData(), bytes.size())) {
         const QString why = file.errorString();
         file.cancelWriting();
         return QStringLiteral("%1 cannot be written: %2").arg(shown, why);
