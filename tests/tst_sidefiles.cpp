@@ -9,6 +9,11 @@
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 QByteArray pngPointer()
 {
@@ -107,6 +112,11 @@ private slots:
         QTest::newRow("wrong type") << QByteArray("GIF89a not a cursor at all") << QPoint();
         QTest::newRow("absurdly large file")
             << built + QByteArray(5 * 1024 * 1024, '\0') << QPoint();
+        // Regression: uploading it as a pointer broke the X connection.
+        QImage huge(2048, 2048, QImage::Format_ARGB32);
+        huge.fill(Qt::red);
+        QTest::newRow("PNG image of 2048 x 2048")
+            << CursorWriter::write({{huge, QPoint(1, 1), 0}}) << QPoint();
     }
 
     void pointer()
@@ -139,6 +149,90 @@ private slots:
             QCOMPARE(m_run.form1().cursor().hotSpot(), hotspot);
         }
     }
+
+#ifdef Q_OS_UNIX
+    // Special files where side files or a saved file belong. Each runs in a
+    // child process with a time limit, so a regression fails, not hangs.
+    void specialFilesNeverBlock_data()
+    {
+        QTest::addColumn<QString>("what"); // save, pointer, skin: where the special file goes
+        QTest::addColumn<QString>("special");
+        QTest::addColumn<QStringList>("reports"); // fragments, one per expected report
+        const QString ordinary = QStringLiteral("not an ordinary file");
+        const QStringList twice{ordinary + "*line 106", ordinary + "*line 102"};
+        QTest::newRow("save onto a FIFO with no reader") << "save" << "fifo" << QStringList{ordinary};
+        QTest::newRow("pointer file that is a FIFO") << "pointer" << "fifo" << twice;
+        QTest::newRow("pointer file linked to a FIFO") << "pointer" << "link:fifo" << twice;
+        QTest::newRow("pointer file linked to /dev/zero") << "pointer" << "link:/dev/zero" << twice;
+        QTest::newRow("pointer file linked to /dev/urandom")
+            << "pointer" << "link:/dev/urandom" << twice;
+        QTest::newRow("skin image that is a FIFO")
+            << "skin" << "fifo" << QStringList{ordinary + "*line 102"};
+        QTest::newRow("skin image that is /dev/zero")
+            << "skin" << "/dev/zero" << QStringList{ordinary + "*line 102"};
+        // Regression: a skin that could not be read was silently ignored.
+        QTest::newRow("skin that cannot be read")
+            << "unreadable skin" << "" << QStringList{"Permission denied*line 102"};
+    }
+
+    void specialFilesNeverBlock()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, special);
+        QFETCH(QStringList, reports);
+        const QDir folder(m_env.programFolder());
+        const QString fifo = folder.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QString target = special == QLatin1String("fifo") ? fifo : special;
+        if (target.startsWith(QLatin1String("link:"))) {
+            target = target.mid(5) == QLatin1String("fifo") ? fifo : target.mid(5);
+            QVERIFY(QFile::link(target, folder.filePath(QStringLiteral("HAND-M.CUR"))));
+        } else if (what == QLatin1String("pointer")) {
+            QVERIFY(QFile::rename(fifo, folder.filePath(QStringLiteral("HAND-M.CUR"))));
+        }
+        if (what == QLatin1String("skin"))
+            m_env.putSideFile(QStringLiteral("x/o.cjs"),
+                              "QWidget { background-image: url(" + target.toUtf8() + "); }");
+
+        QStringList arguments{QStringLiteral("start"), m_env.programFolder()};
+        if (what == QLatin1String("save"))
+            arguments = QStringList{QStringLiteral("save"), target};
+        QString program = qEnvironmentVariable("PROBE");
+        if (what == QLatin1String("unreadable skin")) {
+            m_env.putSideFile(QStringLiteral("x/o.cjs"), TestEnvironment::builtSkin());
+            QVERIFY(QFile::setPermissions(folder.filePath(QStringLiteral("x/o.cjs")), {}));
+            if (::geteuid() == 0) {
+                // Permission bits stop no one but an ordinary user.
+                const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                      QFileDevice::ReadOther | QFileDevice::ExeOther;
+                for (QDir up = folder; up.path() != QDir::tempPath() && up.cdUp();)
+                    QFile::setPermissions(up.path(), open | QFileDevice::WriteOwner);
+                QFile::setPermissions(folder.path(), open);
+                QFile::setPermissions(folder.filePath(QStringLiteral("x")), open);
+                arguments.prepend(program);
+                arguments = QStringList{QStringLiteral("--reuid=65534"),
+                                        QStringLiteral("--regid=65534"),
+                                        QStringLiteral("--clear-groups")} +
+                            arguments;
+                program = QStringLiteral("setpriv");
+            }
+        }
+        QProcess probe;
+        probe.start(program, arguments);
+        const bool ended = probe.waitForFinished(20000);
+        if (!ended)
+            probe.kill();
+        QVERIFY2(ended, "the step blocked on a special file");
+        const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+        QVERIFY2(out.contains(what == QLatin1String("save") ? "" : "started"), qPrintable(out));
+        for (const QString &fragment : reports) {
+            const QStringList parts = fragment.split(QLatin1Char('*'));
+            const qsizetype at = out.indexOf(parts.first());
+            QVERIFY2(at >= 0 && out.indexOf(parts.last(), at) >= 0,
+                     qPrintable(fragment + QStringLiteral(" not in: ") + out));
+        }
+    }
+#endif
 
     void panelPointerRules()
     {
