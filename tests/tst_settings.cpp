@@ -69,34 +69,68 @@ private slots:
         QVERIFY(QDir().rmdir(m_env.settingsFile()));
     }
 
-    void unreadableFileIsKeptBeforeAWrite_data()
+    void damagedFileKeepsWhatCanBeRead_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("broken section header")
-            << QByteArray("[Inkwellor%20Software]\nName=Arial\n[broken\n");
-        QTest::newRow("binary junk") << QByteArray("\x01\x02\x03garbage\xc3(");
+        QTest::addColumn<QString>("name"); // what "Name" then reads
+        QTest::addColumn<bool>("copied");  // kept aside before the write
+        // Regression: one stray line reset every setting and the next write
+        // moved the whole file aside.
+        QTest::newRow("a line without =")
+            << QByteArray("[Inkwellor%20Software]\nForeColor=255\nstray line\nName=Arial\n")
+            << "Arial" << false;
+        QTest::newRow("broken section header after good keys")
+            << QByteArray("[Inkwellor%20Software]\nForeColor=255\nName=Arial\n[broken\n") << "Arial"
+            << false;
+        QTest::newRow("binary junk") << QByteArray("\x01\x02\x03garbage\xc3(") << "dflt" << true;
     }
 
-    void unreadableFileIsKeptBeforeAWrite()
+    void damagedFileKeepsWhatCanBeRead()
     {
         QFETCH(QByteArray, content);
+        QFETCH(QString, name);
+        QFETCH(bool, copied);
         QDir().mkpath(QFileInfo(m_env.settingsFile()).path());
         QFile file(m_env.settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
 
-        QCOMPARE(SettingsStore::read(SettingKey::Name, QStringLiteral("dflt")), "dflt");
+        QCOMPARE(SettingsStore::read(SettingKey::Name, QStringLiteral("dflt")), name);
         SettingsStore::write(SettingKey::Size, QStringLiteral("12"));
         QCOMPARE(SettingsStore::read(SettingKey::Size, QString()), "12");
+        QCOMPARE(SettingsStore::read(SettingKey::Name, QStringLiteral("dflt")), name);
 
         const QFileInfo info(m_env.settingsFile());
         const QStringList copies =
             info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")});
-        QCOMPARE(copies.size(), 1);
-        QFile copy(info.dir().filePath(copies.first()));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), content);
+        QCOMPARE(copies.size(), copied ? 1 : 0);
+        if (copied) {
+            QFile copy(info.dir().filePath(copies.first()));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), content);
+        }
+    }
+
+    // Regression: the verdict "unreadable" was remembered per process, so
+    // a copy that had seen the file damaged moved aside the good file that
+    // another copy wrote meanwhile, and that copy's choice was lost.
+    void anotherCopysGoodFileIsNeverMovedAside()
+    {
+        QDir().mkpath(QFileInfo(m_env.settingsFile()).path());
+        QFile file(m_env.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Inkwellor%20Software]\nstray line\n");
+        file.close();
+        QCOMPARE(SettingsStore::read(SettingKey::ForeColor, QStringLiteral("dflt")), "dflt");
+        QProcess other;
+        other.start(qEnvironmentVariable("SETTINGS_WRITER"),
+                    {QStringLiteral("fore"), QStringLiteral("8")});
+        QVERIFY(other.waitForFinished(60000));
+        SettingsStore::write(SettingKey::BackColor, QStringLiteral("5"));
+        QCOMPARE(SettingsStore::read(SettingKey::ForeColor, QStringLiteral("lost")), "7");
+        const QFileInfo info(m_env.settingsFile());
+        QCOMPARE(info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")}).size(), 1);
     }
 
     void concurrentWritersNeverCorruptTheFile()

@@ -6,9 +6,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QDir>
+#include <QLockFile>
 #include <QSettings>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -33,29 +35,21 @@ QString pathOf(SettingKey key)
     return kSection + QLatin1Char('/') + SettingsStore::keyName(key);
 }
 
-// A file the store cannot parse (or parses to nothing though it holds
-// something) is kept beside itself before a write replaces it, so nothing
-// hand-written is ever lost.
-// Qt parses a file once per process and reports a format error only to the
-// first store object that reads it, so the verdict is remembered here.
-QSet<QString> &unreadableFiles()
+// A file that holds something but from which not one key can be read is
+// kept beside itself before a write replaces it, so nothing hand-written is
+// ever lost. A file with a stray line is not such a file: its other keys are
+// read and kept. Decided from the file as it is on disk, every time, since
+// another running copy of the program may have mended it meanwhile.
+bool isUnusable(QSettings &store)
 {
-    static QSet<QString> files;
-    return files;
-}
-
-bool isUnreadable(QSettings &store)
-{
-    const bool noKeys = store.allKeys().isEmpty(); // parses the file
-    if (store.status() == QSettings::FormatError)
-        unreadableFiles().insert(store.fileName());
-    if (unreadableFiles().contains(store.fileName()))
-        return true;
     const QFileInfo info(store.fileName());
-    return noKeys && info.isFile() && info.size() > 0;
+    if (!info.isFile() || info.size() == 0 || !store.allKeys().isEmpty())
+        return false;
+    QFile file(store.fileName());
+    return !file.open(QIODevice::ReadOnly) || !file.readAll().trimmed().isEmpty();
 }
 
-void keepUnreadableCopy(const QSettings &store)
+void keepUnusableCopy(const QSettings &store)
 {
     const QString file = store.fileName();
     const QString copy =
@@ -65,7 +59,6 @@ void keepUnreadableCopy(const QSettings &store)
         throw AppError(QStringLiteral("The settings file %1 cannot be read, and no copy of it "
                                       "could be kept before replacing it.")
                            .arg(file));
-    unreadableFiles().remove(file);
 }
 
 } // namespace
@@ -97,9 +90,7 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 {
     const auto store = openStore();
     const QVariant value = store->value(pathOf(key));
-    if (store->status() == QSettings::FormatError)
-        unreadableFiles().insert(store->fileName());
-    if (unreadableFiles().contains(store->fileName()) || !value.isValid())
+    if (!value.isValid())
         return defaultText;
     // An unquoted hand-written value with commas reads back as a list.
     if (value.userType() == QMetaType::QStringList)
@@ -110,9 +101,22 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 void SettingsStore::write(SettingKey key, const QString &text)
 {
     auto store = openStore();
-    if (isUnreadable(*store)) {
-        keepUnreadableCopy(*store);
-        store = openStore();
+    // Our own lock around the decision, the copy and the write, so that two
+    // running copies never act on each other's half-written file.
+    std::optional<QLockFile> lock;
+    if (store->format() == QSettings::IniFormat) {
+        QDir().mkpath(QFileInfo(store->fileName()).path());
+        lock.emplace(store->fileName() + QStringLiteral(".guard"));
+        lock->setStaleLockTime(10000);
+        if (!lock->tryLock(10000))
+            throw AppError(QStringLiteral("The setting \"%1\" could not be saved: another copy of "
+                                          "the program keeps %2 busy.")
+                               .arg(keyName(key), store->fileName()));
+        store = openStore(); // as the file is now
+        if (isUnusable(*store)) {
+            keepUnusableCopy(*store);
+            store = openStore();
+        }
     }
     store->setValue(pathOf(key), text);
     store->sync();

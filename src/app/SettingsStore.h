@@ -6,8 +6,8 @@
 enum class SettingKey { ForeColor, BackColor, Name, Size, Bold, Italic, Strikethrough, Underline };
 
 // The per-user settings store: application "Quillwerk", section
-// "Inkwellor Software", one text per key. Reads never fail (a missing key or
-// an unreadable store gives the default); writes are on disk when they
+// "Inkwellor Software", one text per key. Reads never fail (a missing or
+// unreadable key gives the default); writes are on disk when they
 // return, or raise an AppError that says why not.
 class SettingsStore
 {
