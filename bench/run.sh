@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds in release mode, runs the benchmark for start-up and for 1, 10 and
-# 50 MB of prose (each size in its own process, so peak memory is its own),
-# and writes docs/performance.md.
+# Builds in release mode, runs the benchmark for start-up, for 1, 10 and
+# 50 MB of prose, and for single lines of 1 MB and 64 MiB with and without
+# spaces (each in its own process, so peak memory is its own), and writes
+# docs/performance.md.
 #   bench/run.sh [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,12 @@ export QT_QPA_PLATFORM=offscreen INKWELLOR_PROGRAM_DIR=$build/src
 lines=("$("$bench" --startup "$runs" 2>/dev/null)")
 for mb in 1 10 50; do
     lines+=("$("$bench" --size "$mb" 2>/dev/null)")
+done
+long=()
+for bytes in 1000000 67108864; do
+    for shape in line solid; do
+        long+=("$("$bench" --shape "$shape" --bytes "$bytes" 2>/dev/null)")
+    done
 done
 get() { # get LINE KEY
     tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
@@ -52,9 +59,9 @@ s=${lines[0]}
     echo
     echo "| | 1 MB | 10 MB | 50 MB |"
     echo "|---|---:|---:|---:|"
-    row() { # row TITLE KEY [SUFFIX]
+    row() { # row TITLE KEY: one column per prose size
         printf '| %s |' "$1"
-        for l in "${lines[@]:1}"; do printf ' %s%s |' "$(get "$l" "$2")" "${3:-}"; done
+        for l in "${lines[@]:1}"; do printf ' %s |' "$(get "$l" "$2")"; done
         echo
     }
     row "read + decode floor (ms)" read_floor_ms
@@ -71,7 +78,30 @@ s=${lines[0]}
         row "key at $where: worst (ms)" "key_${where}_worst_ms"
         row "key at $where: worst with repaint (ms)" "key_${where}_painted_worst_ms"
     done
-    row "peak resident memory after loading (MB)" peak_rss_mb
+    row "peak resident memory after loading (MB, VmHWM)" load_peak_rss_mb
+    row "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb
+    echo
+    echo "## Long lines"
+    echo
+    echo "One line without a line end, of words between spaces or of letters alone (like"
+    echo "minified data). The writing area cuts it into blocks of at most 1024 characters that"
+    echo "save back as the one line; timed as above."
+    echo
+    echo "| | 1 MB, words | 1 MB, no spaces | 64 MiB, words | 64 MiB, no spaces |"
+    echo "|---|---:|---:|---:|---:|"
+    longrow() { # longrow TITLE KEY
+        printf '| %s |' "$1"
+        for l in "${long[@]}"; do printf ' %s |' "$(get "$l" "$2")"; done
+        echo
+    }
+    longrow "read + decode floor (ms)" read_floor_ms
+    longrow "Load File (ms)" load_ms
+    longrow "Save File (ms)" save_ms
+    for where in start middle end; do
+        longrow "key at $where: median (ms)" "key_${where}_median_ms"
+        longrow "key at $where: worst (ms)" "key_${where}_worst_ms"
+    done
+    longrow "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb
     echo
     echo "Reproduce: \`bench/run.sh $runs\`; one size alone:"
     echo "\`QT_QPA_PLATFORM=offscreen build-bench/bench/inkwellor_bench --size 10\`."

@@ -1,9 +1,22 @@
-// Pointer files: parsing and decoding must never crash, whatever the bytes.
+// Pointer files: parsing, decoding and loading from disk must never crash,
+// whatever the bytes.
+#include "FuzzFile.h"
+#include "controls/AppError.h"
 #include "controls/CursorFile.h"
 
 #include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_cursor_file";
+    static char *argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -12,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const CursorFile::Parsed parsed = CursorFile::parse(bytes, preferred);
         if (parsed.error.isEmpty())
             CursorFile::decodeImage(parsed.entry);
+    }
+    try {
+        CursorFile::load(fuzzFile(QStringLiteral("HAND-M.CUR"), bytes.constData(), bytes.size()));
+    } catch (const AppError &) {
     }
     return 0;
 }

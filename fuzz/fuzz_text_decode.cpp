@@ -1,7 +1,10 @@
 // Text files: decoding never crashes, never replaces a character, and what
-// it accepts survives encoding and decoding again.
+// it accepts survives encoding and decoding again, and cutting into the
+// writing area's blocks and joining them again.
+#include "controls/TextBlocks.h"
 #include "controls/TextFile.h"
 
+#include <QList>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,5 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TextFile::Decoded again = TextFile::decode(TextFile::encode(d.text));
     if (!again.error.isEmpty() || again.text != d.text)
         std::abort();
+    const TextBlocks::Layout layout = TextBlocks::layout(d.text);
+    if (TextBlocks::join(layout) != d.text)
+        std::abort();
+    for (const QStringView block : QStringView(layout.text).split(QLatin1Char('\n')))
+        if (block.size() > TextBlocks::MaxChars)
+            std::abort();
     return 0;
 }

@@ -16,9 +16,12 @@ export QT_QPA_PLATFORM=offscreen
 for target in cursor_file text_decode settings_text style_sheet; do
     corpus=$(mktemp -d)
     cp "$root/fuzz/corpus/$target/"* "$corpus/"
+    # A seed beyond 64 KiB, so that long lines are reached from the start.
+    { printf 'QWidget { color: red; }\n'; head -c 200000 /dev/zero | tr '\0' 'w' |
+        sed 's/wwwwwww/word /g'; } >"$corpus/long-line"
     echo "fuzz: $target for ${seconds}s"
     "$build/fuzz/fuzz_$target" "$corpus" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$build/crashes/$target-" \
+        -rss_limit_mb=2048 -max_len=1048576 -artifact_prefix="$build/crashes/$target-" \
         -print_final_stats=1 2>"$build/fuzz-$target.log" ||
         { tail -n 40 "$build/fuzz-$target.log"; exit 1; }
     grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz-$target.log" | tr '\n' ' '

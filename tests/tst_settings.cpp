@@ -96,7 +96,8 @@ private slots:
         file.write(content);
         file.close();
 
-        QCOMPARE(SettingsStore::read(SettingKey::Name, QStringLiteral("dflt")), name);
+        // Found by fuzzing: Qt writes no file it cannot parse whole, so the
+        // write came back as failed.
         SettingsStore::write(SettingKey::Size, QStringLiteral("12"));
         QCOMPARE(SettingsStore::read(SettingKey::Size, QString()), "12");
         QCOMPARE(SettingsStore::read(SettingKey::Name, QStringLiteral("dflt")), name);

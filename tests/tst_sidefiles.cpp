@@ -205,10 +205,9 @@ private slots:
                 // Permission bits stop no one but an ordinary user.
                 const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                       QFileDevice::ReadOther | QFileDevice::ExeOther;
-                for (QDir up = folder; up.path() != QDir::tempPath() && up.cdUp();)
-                    QFile::setPermissions(up.path(), open | QFileDevice::WriteOwner);
-                QFile::setPermissions(folder.path(), open);
-                QFile::setPermissions(folder.filePath(QStringLiteral("x")), open);
+                for (const QString &dir : {QFileInfo(folder.path()).path(), folder.path(),
+                                           folder.filePath(QStringLiteral("x"))})
+                    QVERIFY(QFile::setPermissions(dir, open | QFileDevice::WriteOwner));
                 arguments.prepend(program);
                 arguments = QStringList{QStringLiteral("--reuid=65534"),
                                         QStringLiteral("--regid=65534"),

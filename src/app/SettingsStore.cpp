@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QSettings>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -59,6 +60,30 @@ void keepUnusableCopy(const QSettings &store)
         throw AppError(QStringLiteral("The settings file %1 cannot be read, and no copy of it "
                                       "could be kept before replacing it.")
                            .arg(file));
+}
+
+// Qt writes no file it could not parse whole, so a file with a stray line
+// would never take a new value: its readable keys, the new one among them,
+// are written to a new file that then replaces it.
+bool rewriteReadableKeys(QSettings &store)
+{
+    const QString file = store.fileName();
+    const QString fresh = file + QStringLiteral(".new");
+    QFile::remove(fresh);
+    {
+        QSettings copy(fresh, QSettings::IniFormat);
+        for (const QString &key : store.allKeys())
+            copy.setValue(key, store.value(key));
+        copy.sync();
+        if (copy.status() != QSettings::NoError)
+            return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(fresh).toStdString(),
+                            QFile::encodeName(file).toStdString(), error);
+    if (error)
+        QFile::remove(fresh);
+    return !error;
 }
 
 } // namespace
@@ -120,7 +145,10 @@ void SettingsStore::write(SettingKey key, const QString &text)
     }
     store->setValue(pathOf(key), text);
     store->sync();
-    if (store->status() != QSettings::NoError)
+    bool saved = store->status() == QSettings::NoError;
+    if (store->status() == QSettings::FormatError && lock)
+        saved = rewriteReadableKeys(*store);
+    if (!saved)
         throw AppError(QStringLiteral("The setting \"%1\" could not be saved to %2: the file or "
                                       "its folder cannot be written, or the disk is full.")
                            .arg(keyName(key), store->fileName()));
