@@ -1,6 +1,7 @@
 // The panel's commands: Load File, Save File, and the font and colours.
 #include "app/SettingsStore.h"
 #include "controls/CommonDialog.h"
+#include "controls/OleColor.h"
 #include "controls/RichTextBox.h"
 #include "panel/Form1.h"
 #include "support/Harness.h"
@@ -79,7 +80,7 @@ private slots:
         m_run.click(Load);
         const Modal::FileRequest &request = m_run.modal().fileRequests.first();
         QCOMPARE(request.title, "Select A File To Load");
-        QCOMPARE(request.filters, QStringList{"All Files (*.*)"});
+        QCOMPARE(request.filters, QStringList{"All Files (*)"});
         QCOMPARE(request.fileName, QString());
         QCOMPARE(m_run.text1().text(), "Line one\nLine two\n");
         QCOMPARE(m_run.text1().selColor(), 255);
@@ -171,7 +172,7 @@ private slots:
         m_run.click(Save);
         const Modal::FileRequest &request = m_run.modal().fileRequests.first();
         QCOMPARE(request.title, "Save File As");
-        QCOMPARE(request.filters, (QStringList{"Text Files (*.txt)", "All Files (*.*)"}));
+        QCOMPARE(request.filters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
         QCOMPARE(request.selectedFilter, 0);
         QCOMPARE(contentOf(file), typed.toUtf8());
         QCOMPARE(QDir(m_env.userFolder()).entryList(QDir::Files).size(), 1); // no extra file
@@ -250,6 +251,9 @@ private slots:
         if (!cancel)
             m_run.modal().colorAnswers = {QColor(0x12, 0x34, 0x56)};
         m_run.click(button);
+        // Regression: the dialog opened at black, and OK without a change
+        // gave black text on the black page.
+        QCOMPARE(m_run.modal().colorPresets, QList<QColor>{OleColor::toColor(before)});
         const qint32 chosen = 0x563412;
         const SettingKey key = button == FontColour ? SettingKey::ForeColor : SettingKey::BackColor;
         // Regression: a cancelled dialog must not paint the text black.
@@ -287,7 +291,7 @@ private slots:
         m_run.click(Font);
 
         const QFont preset = m_run.modal().fontPresets.first();
-        QCOMPARE(preset.family(), "Arial");
+        QCOMPARE(preset.family(), QFontInfo(QFont(QStringLiteral("Arial"))).family()); // shown face
         QCOMPARE(preset.pointSizeF(), 9.0);
         QVERIFY(preset.bold());
         QCOMPARE(m_run.form1().commonDialog2().flags(), 1);

@@ -209,9 +209,10 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("qt");
-        QTest::newRow("open") << "All Files (*.*)|*.*|" << QStringList{"All Files (*.*)"};
+        // Regression: "*.*" hid files without a dot everywhere but Windows.
+        QTest::newRow("open") << "All Files (*.*)|*.*|" << QStringList{"All Files (*)"};
         QTest::newRow("save") << "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"
-                              << QStringList{"Text Files (*.txt)", "All Files (*.*)"};
+                              << QStringList{"Text Files (*.txt)", "All Files (*)"};
         QTest::newRow("description without patterns")
             << "Notes|*.txt;*.md|" << QStringList{"Notes (*.txt *.md)"};
         QTest::newRow("no closing bar") << "Text|*.txt" << QStringList{"Text (*.txt)"};

@@ -4,6 +4,7 @@
 #include "controls/OleColor.h"
 
 #include <QFont>
+#include <QFontInfo>
 
 namespace {
 
@@ -24,16 +25,26 @@ QStringList CommonDialog::qtFilters(const QString &filter)
     const QStringList items = filter.split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
-        const QString &description = items.at(i);
-        QString patterns = items.at(i + 1).trimmed();
+        QString description = items.at(i).trimmed();
+        const QString patterns = items.at(i + 1).trimmed();
         if (description.isEmpty() && patterns.isEmpty())
             continue;
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString suffix = QStringLiteral("(%1)").arg(patterns);
-        // "Text Files (*.txt)" already names its patterns the way Qt reads them.
-        out << (description.endsWith(suffix)
-                    ? description
-                    : QStringLiteral("%1 %2").arg(description, suffix).trimmed());
+        QStringList qtPatterns = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : qtPatterns) {
+            p = p.trimmed();
+            // "*.*" means every file on Windows, only names with a dot elsewhere.
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        // "Text Files (*.txt)" names its patterns already; Qt reads them
+        // from the last brackets, so they are given once, as converted.
+        const QString named = QStringLiteral("(%1)").arg(QString(patterns).replace(
+            QLatin1Char(';'), QLatin1Char(' ')));
+        if (description.endsWith(named))
+            description.chop(named.size());
+        out << QStringLiteral("%1 (%2)")
+                   .arg(description.trimmed(), qtPatterns.join(QLatin1Char(' ')))
+                   .trimmed();
     }
     return out;
 }
@@ -64,11 +75,21 @@ void CommonDialog::showColor()
 
 void CommonDialog::showFont()
 {
-    QFont preset(m_fontName);
+    QFont requested(m_fontName);
     if (m_fontSize > 0.0f)
-        preset.setPointSizeF(double(m_fontSize));
-    preset.setBold(m_fontBold);
-    preset.setItalic(m_fontItalic);
+        requested.setPointSizeF(double(m_fontSize));
+    requested.setBold(m_fontBold);
+    requested.setItalic(m_fontItalic);
+    // The dialog lists real families only: a stored face the machine lacks,
+    // or an alias such as "Arial", would preset its first family instead.
+    // It is preset with what the writing area actually shows.
+    const QFontInfo shown(requested);
+    QFont preset(shown.family());
+    preset.setPointSizeF(requested.pointSizeF());
+    preset.setBold(shown.bold());
+    preset.setItalic(shown.italic());
+    // By name too: a family whose upright style is "Book" has no "Normal".
+    preset.setStyleName(shown.styleName());
     preset.setStrikeOut(m_fontStrikethru);
     preset.setUnderline(m_fontUnderline);
 
@@ -76,8 +97,13 @@ void CommonDialog::showFont()
     m_cancelled = !chosen;
     if (!chosen)
         return;
-    m_fontName = chosen->family();
-    m_fontSize = float(chosen->pointSizeF());
+    // A family left as preset keeps its stored name, so a settings file
+    // moved between machines keeps "Arial".
+    if (chosen->family() != preset.family())
+        m_fontName = chosen->family();
+    // The dialog shows whole sizes: a half size left as shown stays as it was.
+    if (chosen->pointSizeF() != double(preset.pointSize()) || m_fontSize <= 0.0f)
+        m_fontSize = float(chosen->pointSizeF());
     m_fontBold = chosen->bold();
     m_fontItalic = chosen->italic();
     m_fontStrikethru = chosen->strikeOut();

@@ -1,6 +1,8 @@
 #include "controls/QtModal.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -11,6 +13,25 @@
 namespace {
 
 Modal *g_installed = nullptr;
+
+// A message box whose whole text Ctrl+C copies, title included, as it does
+// on Windows, so that a report can be pasted into an e-mail.
+class CopyableBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!event->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(event);
+            return;
+        }
+        QGuiApplication::clipboard()->setText(windowTitle() + QStringLiteral("\n\n") + text() +
+                                              QLatin1Char('\n'));
+    }
+};
 
 std::optional<QString> runFileDialog(const Modal::FileRequest &request,
                                      QFileDialog::AcceptMode mode)
@@ -71,10 +92,11 @@ void QtModal::messageBox(const QString &text, int style, const QString &title)
 {
     const QMessageBox::Icon icon =
         style == StyleExclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
-    QMessageBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title,
+    CopyableBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title,
                     displayText(text), QMessageBox::Ok, dialogParent());
     // Plain text: rich-text detection would swallow the report's line breaks.
     box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 

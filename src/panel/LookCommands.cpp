@@ -18,8 +18,9 @@ LookCommands::LookCommands(CommonDialog &colorDialog, CommonDialog &fontDialog, 
 {
 }
 
-// A cancelled (or failed) colour dialog recolours and stores nothing: taking
-// the dialog's stale colour would paint the text black on black.
+// Each colour dialog opens on the colour it changes, so OK without a change
+// changes nothing. A cancelled (or failed) one recolours and stores nothing:
+// taking the dialog's stale colour would paint the text black on black.
 void LookCommands::PushButton2_Click()
 {
     ErrorTrap trap(kWindow, "PushButton2_Click");
@@ -28,6 +29,7 @@ void LookCommands::PushButton2_Click()
     trap.step(100, [&] { text.setSelStart(0); });
     trap.step(102, [&] { text.setSelLength(text.textLength()); });
     trap.step(104, [&] {
+        m_colorDialog.setColor(text.selColor());
         m_colorDialog.showColor();
         chosen = !m_colorDialog.cancelled();
     });
@@ -49,6 +51,7 @@ void LookCommands::PushButton6_Click()
     trap.step(100, [&] { text.setSelStart(0); });
     trap.step(102, [&] { text.setSelLength(text.textLength()); });
     trap.step(104, [&] {
+        m_colorDialog.setColor(text.backColor());
         m_colorDialog.showColor();
         chosen = !m_colorDialog.cancelled();
     });

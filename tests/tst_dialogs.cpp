@@ -1,0 +1,111 @@
+// The real dialogs behind the dialog seam, offscreen: what the adapters hand
+// them and read back, as a user who only presses OK or Ctrl+C sees it.
+#include "controls/CommonDialog.h"
+#include "controls/Modal.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+// Runs `act` on the next modal dialog once it is up.
+void whenModal(std::function<void(QWidget *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            act(modal);
+    });
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Regression: "Arial" is only an alias on Linux, so the font dialog
+    // preset its first family and OK on an untouched dialog changed the font.
+    void fontDialogUntouchedKeepsTheFont_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<float>("size");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::newRow("alias face") << "Arial" << 9.0f << true << false;
+        QTest::newRow("face the machine lacks") << "No Such Face Anywhere" << 12.0f << false << true;
+        QTest::newRow("real family, half size") << "DejaVu Serif" << 10.5f << false << false;
+    }
+
+    void fontDialogUntouchedKeepsTheFont()
+    {
+        QFETCH(QString, name);
+        QFETCH(float, size);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        CommonDialog dialog;
+        dialog.setFontName(name);
+        dialog.setFontSize(size);
+        dialog.setFontBold(bold);
+        dialog.setFontItalic(italic);
+        QString shownFamily;
+        whenModal([&](QWidget *modal) {
+            auto *fonts = qobject_cast<QFontDialog *>(modal);
+            QVERIFY(fonts);
+            shownFamily = fonts->currentFont().family();
+            fonts->accept();
+        });
+        dialog.showFont();
+        QVERIFY(!dialog.cancelled());
+        QCOMPARE(shownFamily, QFontInfo(QFont(name)).family());
+        QCOMPARE(dialog.fontName(), name);
+        QCOMPARE(dialog.fontSize(), size);
+        QCOMPARE(dialog.fontBold(), bold);
+        QCOMPARE(dialog.fontItalic(), italic);
+    }
+
+    // Regression: "*.*" listed only names with a dot outside Windows, so a
+    // file saved as "chapter1" could not be loaded.
+    void allFilesListsNamesWithoutADot()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"chapter1", "notes.txt"}) {
+            QFile f(dir.filePath(QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QFileDialog files(nullptr, QString(), dir.path());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.setNameFilters(CommonDialog::qtFilters(QStringLiteral("All Files (*.*)|*.*|")));
+        auto *model = files.findChild<QFileSystemModel *>();
+        QVERIFY(model);
+        QTRY_COMPARE(model->rowCount(model->index(dir.path())), 2);
+    }
+
+    // The error report can be copied whole with Ctrl+C, on every platform.
+    void reportIsCopiedWithCtrlC()
+    {
+        const QString report =
+            QStringLiteral("Disk full\r\nin X at line 110\r\rPlease email screenshot of this");
+        QGuiApplication::clipboard()->clear();
+        whenModal([](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            QTest::keySequence(box, QKeySequence::Copy);
+            box->accept();
+        });
+        Modal::instance().messageBox(report, Modal::StyleExclamation,
+                                     QStringLiteral("Application Error"));
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(copied.contains(QStringLiteral("Disk full\nin X at line 110\n\nPlease email")),
+                 qPrintable(copied));
+        QVERIFY(copied.contains(QStringLiteral("Application Error")));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
