@@ -8,6 +8,7 @@
 #include "support/Harness.h"
 #include "writer/Form2.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
 #include <QTextBlock>
@@ -132,6 +133,77 @@ private slots:
         QVERIFY(!m_run.form1().rect().intersects(focus->geometry())); // never seen
         QCOMPARE(m_run.form1().size(), QSize(536, 281));
         QVERIFY(focus->nextInFocusChain() == &m_run.form1().pushButton(3));
+    }
+
+    // Enter presses the focused button as Space does; Esc goes back.
+    void panelKeys_data()
+    {
+        QTest::addColumn<int>("focus"); // button number, 0 for the focus holder
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("dialogs"); // file dialogs and messages that opened
+        QTest::addColumn<bool>("writing"); // back in the writing window
+        QTest::newRow("Enter on Load File") << 1 << int(Qt::Key_Return) << 1 << false;
+        QTest::newRow("keypad Enter on About") << 7 << int(Qt::Key_Enter) << 1 << false;
+        QTest::newRow("Space on About") << 7 << int(Qt::Key_Space) << 1 << false;
+        QTest::newRow("Enter on the focus holder") << 0 << int(Qt::Key_Return) << 0 << false;
+        QTest::newRow("Esc on a button") << 4 << int(Qt::Key_Escape) << 0 << true;
+        QTest::newRow("Esc on the focus holder") << 0 << int(Qt::Key_Escape) << 0 << true;
+    }
+
+    void panelKeys()
+    {
+        QFETCH(int, focus);
+        QFETCH(int, key);
+        QFETCH(int, dialogs);
+        QFETCH(bool, writing);
+        m_run.toPanel();
+        Form1 &panel = m_run.form1();
+        QWidget *target = focus ? static_cast<QWidget *>(&panel.pushButton(focus)) : panel.focusWidget();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(m_run.modal().fileRequests.size() + m_run.modal().messages.size(), dialogs);
+        QCOMPARE(m_run.form2().isVisible(), writing);
+        QCOMPARE(panel.isVisible(), !writing);
+    }
+
+    // What a screen reader is told of each window and control.
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role"); // -1: the window's own
+        QTest::newRow("writing window") << "writer" << "Inkwellor" << -1;
+        QTest::newRow("writing area") << "text" << "Writing area" << int(QAccessible::EditableText);
+        QTest::newRow("X is Exit") << "x" << "Exit" << int(QAccessible::Button);
+        QTest::newRow("Options") << "options" << "Options" << int(QAccessible::Button);
+        QTest::newRow("panel") << "panel" << "Inkwellor Software" << -1;
+        QTest::newRow("first panel button") << "back" << "Back To Writing" << int(QAccessible::Button);
+        // Regression: the panel's first focus was announced as an empty edit field.
+        QTest::newRow("what the panel's first focus says")
+            << "holder" << "Inkwellor control panel" << int(QAccessible::StaticText);
+    }
+
+    void accessibleNames()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        m_run.toPanel();
+        Form2 &writer = m_run.form2();
+        const QMap<QString, QObject *> objects{
+            {QStringLiteral("writer"), &writer},
+            {QStringLiteral("text"), &m_run.text1()},
+            {QStringLiteral("x"), &writer.pushButton2()},
+            {QStringLiteral("options"), &writer.pushButton1()},
+            {QStringLiteral("panel"), &m_run.form1()},
+            {QStringLiteral("back"), &m_run.form1().pushButton(3)},
+            {QStringLiteral("holder"), m_run.form1().focusWidget()}};
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(objects.value(what));
+        QVERIFY(face);
+        QCOMPARE(face->text(QAccessible::Name), name);
+        if (role >= 0)
+            QCOMPARE(int(face->role()), role);
     }
 
     void aboutKeepsThePanelUp()

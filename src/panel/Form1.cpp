@@ -9,13 +9,14 @@
 #include "controls/OleColor.h"
 #include "controls/PushButton.h"
 #include "controls/Twips.h"
+#include "panel/FocusHolder.h"
 #include "writer/Form2.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
@@ -62,7 +63,7 @@ QString aboutText()
 Form1::Form1(Form2 &writer)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_writer(writer), m_text1(new QLineEdit(QStringLiteral("TabStop"), this)), m_pointer(this),
+      m_writer(writer), m_text1(new FocusHolder(this)), m_pointer(this),
       m_fileCommands(m_commonDialog1, writer, *this),
       m_lookCommands(m_commonDialog1, m_commonDialog2, writer, *this)
 {
@@ -83,6 +84,8 @@ Form1::Form1(Form2 &writer)
         auto *button = new PushButton(QString::fromLatin1(design.caption),
                                       QRect(120, design.top, 7800, 405), arialBold(11.25), this);
         m_pushButtons.at(design.number - 1) = button;
+        if (design.number == 3)
+            button->setAccessibleName(QStringLiteral("Back To Writing"));
         setTabOrder(previous, button);
         previous = button;
         connect(button, &PushButton::mouseMoved, this, [this] { PushButton_MouseMove(); });
@@ -181,6 +184,24 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
     untrapped(kWindow, "Form_MouseMove", [&] { Form_MouseMove(); });
+}
+
+// The panel's own keys: Enter presses the focused button as Space does, and
+// Esc goes back to writing, as "< Back To Writing" does.
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        PushButton3_Click();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

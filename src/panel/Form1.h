@@ -11,7 +11,7 @@
 
 class Form2;
 class PushButton;
-class QLineEdit;
+class FocusHolder;
 
 // The control panel: a small fixed window with one column of eight command
 // buttons. It is the start-up window; its load handler performs start-up.
@@ -40,6 +40,7 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_QueryUnload();
@@ -51,7 +52,7 @@ private:
     void PushButton8_Click();
 
     Form2 &m_writer;
-    QLineEdit *m_text1;
+    FocusHolder *m_text1;
     std::array<PushButton *, 8> m_pushButtons{};
     CommonDialog m_commonDialog1;
     CommonDialog m_commonDialog2;

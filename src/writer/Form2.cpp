@@ -39,6 +39,10 @@ Form2::Form2(std::function<void()> showPanel)
       m_pointer(this), m_backColor(OleColor::ButtonFace)
 {
     setWindowTitle(QString());
+    setAccessibleName(QStringLiteral("Inkwellor"));
+    setAccessibleDescription(QStringLiteral("Press Esc for the control panel."));
+    m_text1->setAccessibleName(QStringLiteral("Writing area"));
+    m_pushButton2->setAccessibleName(QStringLiteral("Exit"));
     setFont(designFont());
     setMouseTracking(true);
     setAutoFillBackground(true);
