@@ -5,6 +5,7 @@
 #include "controls/TextFile.h"
 
 #include <QClipboard>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -170,6 +171,32 @@ private slots:
         m_box->copy();
         QCOMPARE(QGuiApplication::clipboard()->text(), held);
         QCOMPARE(TextFile::unwritable(m_box->text()), QString());
+    }
+
+    // The page: text set in from the edge by a margin that grows with the
+    // font, and a thin scroll bar in the page's own colours.
+    void pageIsCalm()
+    {
+        m_box->resize(400, 300);
+        m_box->setBackColor(0x000000);
+        m_box->setSelColor(0x00FF00);
+        m_box->setPlainText(QStringLiteral("line\n").repeated(500));
+        m_box->show();
+        QScrollBar *bar = m_box->verticalScrollBar();
+        QTRY_VERIFY(bar->isVisible());
+        QVERIFY(bar->width() <= 10);
+        // At the top, the foot of the bar is bare groove: the page's colour.
+        auto groove = [bar] { return bar->grab().toImage().pixelColor(bar->width() / 2, bar->height() - 2); };
+        QCOMPARE(groove(), QColor(0, 0, 0));
+        m_box->setBackColor(0x803010);
+        QCOMPARE(groove(), QColor(0x10, 0x30, 0x80));
+
+        const qreal margin = m_box->document()->documentMargin();
+        QVERIFY(margin >= 12);
+        QFont larger = m_box->font();
+        larger.setPointSizeF(m_box->font().pointSizeF() * 4);
+        m_box->setFont(larger);
+        QVERIFY(m_box->document()->documentMargin() > margin * 3);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 
 namespace {
@@ -80,6 +81,44 @@ RichTextBox::RichTextBox(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setMouseTracking(true);
     setBackColor(m_backColor);
+    updateMargin();
+}
+
+// Text a little way in from the screen's edge, more for a larger font.
+void RichTextBox::updateMargin()
+{
+    document()->setDocumentMargin(qMax(4.0, QFontMetricsF(font()).height() * 1.5));
+}
+
+// A thin scroll bar in the page's own colours, its handle a quiet mix of
+// text and page, so it follows every colour change and never draws the eye.
+void RichTextBox::updateScrollBarLook()
+{
+    const QColor page = palette().color(QPalette::Base);
+    const QColor ink = palette().color(QPalette::Text);
+    auto mix = [&](double share) {
+        return QColor::fromRgbF(float(page.redF() + (ink.redF() - page.redF()) * share),
+                                float(page.greenF() + (ink.greenF() - page.greenF()) * share),
+                                float(page.blueF() + (ink.blueF() - page.blueF()) * share))
+            .name();
+    };
+    verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: none; }"
+                       "QScrollBar::handle:vertical { background: %2; border-radius: 4px;"
+                       " min-height: 32px; }"
+                       "QScrollBar::handle:vertical:hover { background: %3; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                       " { height: 0; border: none; background: none; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                       " { background: none; }")
+            .arg(page.name(), mix(0.22), mix(0.4)));
+}
+
+void RichTextBox::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateMargin();
 }
 
 void RichTextBox::loadFile(const QString &path)
@@ -182,12 +221,14 @@ void RichTextBox::setSelColor(std::int32_t color)
 {
     setColorRole(QPalette::Text, color);
     m_selColor = color;
+    updateScrollBarLook();
 }
 
 void RichTextBox::setBackColor(std::int32_t color)
 {
     setColorRole(QPalette::Base, color);
     m_backColor = color;
+    updateScrollBarLook();
 }
 
 void RichTextBox::setFontName(const QString &name)

@@ -57,12 +57,15 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
     bool acrossHiddenBoundary(QKeyEvent *event);
+    void updateMargin();
+    void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
     std::int32_t m_selColor;
