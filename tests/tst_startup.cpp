@@ -1,6 +1,7 @@
 // Start-up, hand-over between the windows, ending, and the error trap.
 #include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
+#include "app/Version.h"
 #include "controls/AppError.h"
 #include "controls/PushButton.h"
 #include "controls/RichTextBox.h"
@@ -215,6 +216,9 @@ private slots:
         QCOMPARE(about.style, 0);
         QCOMPARE(about.title, QString()); // the application title shows
         QVERIFY(about.text.contains(QStringLiteral("support@")));
+        QVERIFY(about.text.contains(QLatin1String(kVersion)));
+        QVERIFY(about.text.contains(QStringLiteral("Esc")));
+        QCOMPARE(QGuiApplication::desktopFileName(), "app.inkwellor.Inkwellor");
         QVERIFY(m_run.form1().isVisible());
     }
 

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/Version.h"
 #include "panel/Form1.h"
 #include "writer/Form2.h"
 
@@ -15,6 +16,8 @@ Application::Application()
     g_instance = this;
     // Both windows are hidden in turn; that must never end the event loop.
     QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
     m_form2 = std::make_unique<Form2>([this] { m_form1->showWindow(); });
     m_form1 = std::make_unique<Form1>(*m_form2);
 }

@@ -3,6 +3,7 @@
 #include "app/AppTitle.h"
 #include "app/ErrorReport.h"
 #include "app/ErrorTrap.h"
+#include "app/Version.h"
 #include "app/SideFiles.h"
 #include "controls/CursorFile.h"
 #include "controls/Modal.h"
@@ -52,10 +53,11 @@ QFont arialBold(qreal points)
 
 QString aboutText()
 {
-    return QStringLiteral("Inkwellor is a distraction-free writing tool: a whole screen for your "
-                          "words, in the font and colours you choose, and nothing else. Questions "
-                          "and suggestions are welcome at %1.")
-        .arg(QLatin1String(kSupportAddress));
+    return QStringLiteral("Inkwellor %1 is a distraction-free writing tool: a whole screen for "
+                          "your words, in the font and colours you choose, and nothing else. Press "
+                          "Esc while writing for this control panel, and Esc again to go back. "
+                          "Questions and suggestions are welcome at %2.")
+        .arg(QLatin1String(kVersion), QLatin1String(kSupportAddress));
 }
 
 } // namespace
