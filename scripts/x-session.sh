@@ -18,6 +18,8 @@ fail() {
 until_ok() { timeout 20 bash -c "until $*; do sleep 0.1; done" || fail "timed out: $*"; }
 
 x_session_start() {
+    # This display, whatever platform the caller's environment names.
+    export QT_QPA_PLATFORM=xcb
     export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
     # Xvfb picks a free display itself and names it once it is listening.

@@ -2,13 +2,20 @@
 // so that a test can give up on it instead of hanging:
 //   probe save PATH            saves a line of text to PATH
 //   probe start PROGRAM_FOLDER starts the program with the side files there
-// Prints every error report, or "saved" / "started".
+//   probe panel PROGRAM_FOLDER also presses Esc once the writing window shows,
+//                              and tells the size of both windows as they show
+// Prints every error report, or "saved" / "started" / the windows' sizes.
 #include "app/Application.h"
 #include "app/SideFiles.h"
 #include "controls/Modal.h"
+#include "controls/RichTextBox.h"
 #include "controls/TextFile.h"
+#include "panel/Form1.h"
+#include "writer/Form2.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -48,6 +55,29 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     std::printf("started\n");
     std::fflush(stdout);
+    if (args.at(1) != QLatin1String("panel")) {
+        Modal::install(nullptr);
+        return 0;
+    }
+    // Waits for each window to be shown at its final size, as a window
+    // system may size it after it maps.
+    auto report = [](const char *name, QWidget &w) {
+        std::printf("%s %dx%d at %d,%d visible=%d\n", name, w.width(), w.height(), w.x(), w.y(),
+                    int(w.isVisible()));
+        std::fflush(stdout);
+    };
+    QTimer::singleShot(1500, [&] {
+        report("writer", app.form2());
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&app.form2().text1(), &esc);
+        QTimer::singleShot(1500, [&] {
+            report("panel", app.form1());
+            report("writer", app.form2());
+            const int hold = qEnvironmentVariableIntValue("PROBE_HOLD_MS");
+            QTimer::singleShot(hold, [] { QCoreApplication::exit(0); });
+        });
+    });
+    const int status = QApplication::exec();
     Modal::install(nullptr);
-    return 0;
+    return status;
 }
