@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QTextBlock>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -239,28 +240,56 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
 
     // A keystroke is the key's handling; the repaint that follows is timed
     // apart, since Qt paints once per frame however many keys arrive.
+    // "pixels" is the key and the repaint of the block it changed, which is
+    // what reaches the screen; a plain QPlainTextEdit holding the same text,
+    // one block per line, is measured the same way.
     QString keys;
-    auto keystrokes_at = [&](const char *name, int position, int code, const QString &typed) {
+    auto keystrokes_at = [&](QPlainTextEdit &edit, const QString &name, int position, int code,
+                             const QString &typed) {
         std::vector<double> handling;
         std::vector<double> painted;
+        std::vector<double> pixels;
+        const int length = edit.document()->characterCount() - 1;
         for (int i = 0; i < keystrokes; ++i) {
-            text.setSelStart(position < 0 ? text.textLength() : position);
+            QTextCursor cursor = edit.textCursor();
+            cursor.setPosition(position < 0 ? length : qMin(position, length));
+            edit.setTextCursor(cursor);
             QCoreApplication::processEvents();
-            handling.push_back(timed([&] { key(&text, code, typed); }));
-            painted.push_back(handling.back() + timed([&] { text.viewport()->repaint(); }));
+            handling.push_back(timed([&] { key(&edit, code, typed); }));
+            const QRectF block =
+                edit.document()->documentLayout()->blockBoundingRect(edit.textCursor().block());
+            const QRect changed(0, qMax(0, edit.cursorRect().center().y() - int(block.height() / 2)),
+                                edit.viewport()->width(), int(block.height()) + 1);
+            pixels.push_back(handling.back() + timed([&] { edit.viewport()->repaint(changed); }));
+            painted.push_back(handling.back() + timed([&] { edit.viewport()->repaint(); }));
         }
-        keys += QStringLiteral(" key_%1_median_ms=%2 key_%1_worst_ms=%3 key_%1_painted_worst_ms=%4")
-                    .arg(QLatin1String(name))
+        keys += QStringLiteral(" key_%1_median_ms=%2 key_%1_worst_ms=%3 key_%1_painted_worst_ms=%4"
+                               " key_%1_pixels_median_ms=%5")
+                    .arg(name)
                     .arg(median(handling), 0, 'f', 3)
                     .arg(*std::max_element(handling.begin(), handling.end()), 0, 'f', 3)
-                    .arg(*std::max_element(painted.begin(), painted.end()), 0, 'f', 3);
+                    .arg(*std::max_element(painted.begin(), painted.end()), 0, 'f', 3)
+                    .arg(median(pixels), 0, 'f', 3);
     };
     writer.showWindow();
     QCoreApplication::processEvents();
-    keystrokes_at("start", 0, Qt::Key_A, QStringLiteral("a"));
-    keystrokes_at("middle", text.textLength() / 2, Qt::Key_A, QStringLiteral("a"));
-    keystrokes_at("end", -1, Qt::Key_A, QStringLiteral("a"));
-    keystrokes_at("enter", 0, Qt::Key_Return, QStringLiteral("\r"));
+    keystrokes_at(text, QStringLiteral("start"), 0, Qt::Key_A, QStringLiteral("a"));
+    keystrokes_at(text, QStringLiteral("middle"), text.textLength() / 2, Qt::Key_A,
+                  QStringLiteral("a"));
+    keystrokes_at(text, QStringLiteral("end"), -1, Qt::Key_A, QStringLiteral("a"));
+    {
+        QPlainTextEdit plain;
+        plain.setFont(text.font());
+        plain.setGeometry(writer.geometry());
+        plain.setPlainText(TextFile::read(source).text);
+        plain.showFullScreen();
+        QCoreApplication::processEvents();
+        const int half = (plain.document()->characterCount() - 1) / 2;
+        keystrokes_at(plain, QStringLiteral("plain_start"), 0, Qt::Key_A, QStringLiteral("a"));
+        keystrokes_at(plain, QStringLiteral("plain_middle"), half, Qt::Key_A, QStringLiteral("a"));
+        keystrokes_at(plain, QStringLiteral("plain_end"), -1, Qt::Key_A, QStringLiteral("a"));
+    }
+    keystrokes_at(text, QStringLiteral("enter"), 0, Qt::Key_Return, QStringLiteral("\r"));
 
     std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f load_ratio=%.2f save_ms=%.1f "
                 "save_floor_ms=%.1f save_ratio=%.2f fore_color_ms=%.1f back_color_ms=%.1f "

@@ -55,7 +55,9 @@ s=${lines[0]}
     echo "decoding the same file in the same run. Save File's floor is encoding and writing the same"
     echo "text. The look commands are timed from the click to the writing area painted. A keystroke"
     echo "is the key's handling (median and worst of 21); \"painted\" adds a full repaint of the"
-    echo "writing area, which Qt does once per frame however many keys arrive."
+    echo "writing area, which Qt does once per frame however many keys arrive; \"to pixels\" adds"
+    echo "the repaint of the block the key changed, which is what reaches the screen, and is set"
+    echo "against a plain QPlainTextEdit holding the same text one block per line."
     echo
     echo "| | 1 MB | 10 MB | 50 MB |"
     echo "|---|---:|---:|---:|"
@@ -77,6 +79,9 @@ s=${lines[0]}
         row "key at $where: median (ms)" "key_${where}_median_ms"
         row "key at $where: worst (ms)" "key_${where}_worst_ms"
         row "key at $where: worst with repaint (ms)" "key_${where}_painted_worst_ms"
+        row "key at $where: to pixels, median (ms)" "key_${where}_pixels_median_ms"
+        [ "$where" = enter ] ||
+            row "plain QPlainTextEdit, key at $where: to pixels, median (ms)" "key_plain_${where}_pixels_median_ms"
     done
     row "peak resident memory after loading (MB, VmHWM)" load_peak_rss_mb
     row "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb

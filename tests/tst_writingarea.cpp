@@ -143,6 +143,21 @@ private slots:
         QCOMPARE(m_box->text(), QString::fromLatin1(expected));
     }
 
+    // Lines joined at load become blocks of their own at the first edit, so
+    // a key repaints one line; key and split are one undo step.
+    void firstEditSplitsJoinedLines()
+    {
+        load("one\ntwo\nthree");
+        QCOMPARE(m_box->document()->blockCount(), 1);
+        m_box->setSelStart(4);
+        QTest::keyClicks(m_box, QStringLiteral("X"));
+        QCOMPARE(m_box->document()->blockCount(), 3);
+        QCOMPARE(m_box->text(), QStringLiteral("one\nXtwo\nthree"));
+        m_box->undo();
+        QCOMPARE(m_box->text(), QStringLiteral("one\ntwo\nthree"));
+        QVERIFY(!m_box->document()->isUndoAvailable());
+    }
+
     void pasteAndCopyKeepTheText_data()
     {
         QTest::addColumn<QString>("pasted");

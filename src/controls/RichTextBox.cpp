@@ -127,16 +127,26 @@ void RichTextBox::loadFile(const QString &path)
     const TextFile::Decoded file = TextFile::read(path);
     if (!file.error.isEmpty())
         throw AppError(file.error);
-    setPlainText(QString());
-    // One edit block, so the document is laid out once, and no undo step:
-    // loading is not an edit.
-    QTextDocument *doc = document();
-    doc->setUndoRedoEnabled(false);
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
-    insertLaidOut(cursor, file.text);
-    cursor.endEditBlock();
-    doc->setUndoRedoEnabled(true);
+    const TextBlocks::Layout layout = TextBlocks::layout(file.text);
+    setPlainText(layout.text);
+    if (!layout.boundaries.empty()) {
+        // Marked in one edit block, so the document is laid out once more at
+        // most, and with no undo step: loading is not an edit.
+        QTextDocument *doc = document();
+        doc->setUndoRedoEnabled(false);
+        QTextCursor cursor(doc);
+        cursor.beginEditBlock();
+        QTextBlock block = doc->begin();
+        int number = 0;
+        for (const auto &[at, kind] : layout.boundaries) {
+            for (; number < at; ++number)
+                block = block.next();
+            cursor.setPosition(block.position());
+            cursor.setBlockFormat(boundaryFormat(kind));
+        }
+        cursor.endEditBlock();
+        doc->setUndoRedoEnabled(true);
+    }
     moveCursor(QTextCursor::Start);
 }
 
@@ -287,18 +297,51 @@ void RichTextBox::setGeometryTwips(int left, int top, int width, int height)
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
     emit keyDown(event->key(), event->modifiers());
+    const int key = event->key();
+    const bool newLine = (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                         !(event->modifiers() & Qt::ShiftModifier);
+    const bool edits = newLine || key == Qt::Key_Backspace || key == Qt::Key_Delete ||
+                       (!event->text().isEmpty() && event->text().front().isPrint());
+    // The key, and the line split or the boundary mended for it, are one
+    // undo step.
+    QTextCursor step = textCursor();
+    const bool split = edits && splitJoinedLines();
+    if (split)
+        step.joinPreviousEditBlock();
     if (!acrossHiddenBoundary(event))
         QPlainTextEdit::keyPressEvent(event);
-    const bool newLine = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                         !(event->modifiers() & Qt::ShiftModifier);
     QTextCursor cursor = textCursor();
     if (newLine && cursor.atBlockStart() && boundaryBefore(cursor.block()) != TextBlocks::LineEnd) {
         // A new block takes its format from the one it was split from; the
-        // boundary Enter makes is a line end, in the same undo step.
+        // boundary Enter makes is a line end.
         cursor.joinPreviousEditBlock();
         cursor.setBlockFormat(boundaryFormat(TextBlocks::LineEnd));
         cursor.endEditBlock();
     }
+    if (split)
+        step.endEditBlock();
+}
+
+// Loading joins short lines into one block for speed, but an edit repaints
+// its whole block: before the first edit in a joined block, its lines
+// become blocks of their own, so a key repaints one line, as in any editor.
+bool RichTextBox::splitJoinedLines()
+{
+    const QTextBlock block = textCursor().block();
+    const QString own = block.text();
+    if (!own.contains(QChar::LineSeparator))
+        return false;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (int i = int(own.size()) - 1; i >= 0; --i) {
+        if (own.at(i) != QChar::LineSeparator)
+            continue;
+        cursor.setPosition(block.position() + i);
+        cursor.deleteChar();
+        cursor.insertBlock(boundaryFormat(TextBlocks::LineEnd));
+    }
+    cursor.endEditBlock();
+    return true;
 }
 
 // Where a long line was cut without a space, the boundary holds no

@@ -64,6 +64,7 @@ protected:
 
 private:
     bool acrossHiddenBoundary(QKeyEvent *event);
+    bool splitJoinedLines();
     void updateMargin();
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);

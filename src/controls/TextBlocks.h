@@ -18,7 +18,7 @@
 // inside a block (U+2028, U+2029, U+FDD0, U+FDD1).
 namespace TextBlocks {
 
-inline constexpr int JoinChars = 256;
+inline constexpr int JoinChars = 512;
 inline constexpr int MaxChars = 1024;
 
 inline constexpr int LineEnd = -1;
