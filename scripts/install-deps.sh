@@ -14,7 +14,7 @@ packages=(
 if [ "${1:-}" = "--ci" ]; then
     packages+=(
         clang-14 libclang-rt-14-dev
-        dpkg-dev file desktop-file-utils appstream imagemagick
+        dpkg-dev file desktop-file-utils appstream imagemagick lintian man-db
     )
 fi
 

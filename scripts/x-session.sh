@@ -17,6 +17,19 @@ fail() {
 # Waits up to 20 s for a command to succeed.
 until_ok() { timeout 20 bash -c "until $*; do sleep 0.1; done" || fail "timed out: $*"; }
 
+# Prints the first visible window that `xdotool search` finds with the given
+# arguments, waiting up to 20 s; a window that vanishes while it is searched
+# (an X error) is only a reason to search again.
+find_window() {
+    local found="" i
+    for i in $(seq 200); do
+        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
+        [ -n "$found" ] && break
+        sleep 0.1
+    done
+    echo "$found"
+}
+
 x_session_start() {
     # This display, whatever platform the caller's environment names.
     export QT_QPA_PLATFORM=xcb

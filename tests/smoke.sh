@@ -11,7 +11,7 @@ x_session_start 1024x768
 app=$!
 pids+=($app)
 
-writer=$(timeout 20 xdotool search --sync --onlyvisible --class inkwellor | head -n 1 || true)
+writer=$(find_window --class inkwellor)
 [ -n "$writer" ] || fail "no writing window"
 until_ok "xwininfo -id $writer | grep -q 'Width: 1024' && xwininfo -id $writer | grep -q 'Height: 768'"
 xwininfo -id "$writer" | grep -q 'Absolute upper-left X:  0' || fail "writing window not at the left edge"
@@ -19,12 +19,12 @@ xwininfo -id "$writer" | grep -q 'Absolute upper-left Y:  0' || fail "writing wi
 
 xdotool type --delay 20 "Smoke test words"
 xdotool key Escape
-panel=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inkwellor Software$' | head -n 1 || true)
+panel=$(find_window --name '^Inkwellor Software$')
 [ -n "$panel" ] || fail "Esc did not bring up the panel"
 
 # "Save File", then the real dialog: type a full path and press Enter.
 xdotool mousemove --window "$panel" 268 89 click 1
-dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Save File As$' | head -n 1 || true)
+dialog=$(find_window --name '^Save File As$')
 [ -n "$dialog" ] || fail "no save dialog"
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$work/saved.txt"

@@ -16,13 +16,19 @@ int main(int argc, char *argv[])
     if (!out.mkpath(QStringLiteral("icons")))
         return 1;
     QList<CursorWriter::Image> iconImages;
-    for (const int size : {32, 48, 128, 256}) {
-        const QImage image = Artwork::icon(size);
-        if (!image.save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        if (!Artwork::icon(size).save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
             return 1;
-        // The Windows icon: the small size as a 24-bit bitmap, the rest as PNG.
-        iconImages.append({image, QPoint(), size == 32 ? 24 : 0});
+        // The Windows icon: 32 as a 24-bit bitmap, 48, 128 and 256 as PNG.
+        if (size == 32)
+            iconImages.append({Artwork::icon(size, true), QPoint(), 24});
+        else if (size == 48 || size >= 128)
+            iconImages.append({Artwork::icon(size), QPoint(), 0});
     }
+    QFile svgFile(out.filePath(QStringLiteral("icons/inkwellor.svg")));
+    const QByteArray svg = Artwork::svg();
+    if (!svgFile.open(QIODevice::WriteOnly) || svgFile.write(svg) != svg.size())
+        return 1;
     const QByteArray ico = CursorWriter::write(iconImages, true);
     QFile icoFile(out.filePath(QStringLiteral("icons/inkwellor.ico")));
     if (ico.isEmpty() || !icoFile.open(QIODevice::WriteOnly) || icoFile.write(ico) != ico.size())
