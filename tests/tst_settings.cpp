@@ -37,12 +37,14 @@ private slots:
         QFETCH(QString, text);
         SettingsStore::write(SettingKey(key), text);
         QCOMPARE(SettingsStore::read(SettingKey(key), QStringLiteral("default")), text);
+#ifndef Q_OS_WIN // where the store is a file
         // The file stays a readable INI file with the section and key in it.
         QFile file(m_env.settingsFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray ini = file.readAll();
         QVERIFY(ini.contains("[Inkwellor%20Software]"));
         QVERIFY(ini.contains(SettingsStore::keyName(SettingKey(key)).toLatin1() + '='));
+#endif
     }
 
     void missingKeysGiveTheDefault()
@@ -51,11 +53,14 @@ private slots:
         QCOMPARE(SettingsStore::readColor(SettingKey::ForeColor, 65280), 65280);
         QCOMPARE(SettingsStore::readSize(9.0f), 9);
         QCOMPARE(SettingsStore::readFlag(SettingKey::Bold, true), true);
+#ifndef Q_OS_WIN
         QVERIFY(!QFile::exists(m_env.settingsFile())); // reading writes nothing
+#endif
     }
 
     void writeFailureRaisesWithAReason()
     {
+        SKIP_WITHOUT_SETTINGS_FILE();
         // A folder where the file should be stops even root.
         QVERIFY(QDir().mkpath(m_env.settingsFile()));
         try {
@@ -87,6 +92,7 @@ private slots:
 
     void damagedFileKeepsWhatCanBeRead()
     {
+        SKIP_WITHOUT_SETTINGS_FILE();
         QFETCH(QByteArray, content);
         QFETCH(QString, name);
         QFETCH(bool, copied);
@@ -118,6 +124,7 @@ private slots:
     // another copy wrote meanwhile, and that copy's choice was lost.
     void anotherCopysGoodFileIsNeverMovedAside()
     {
+        SKIP_WITHOUT_SETTINGS_FILE();
         QDir().mkpath(QFileInfo(m_env.settingsFile()).path());
         QFile file(m_env.settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -79,8 +79,8 @@ bool rewriteReadableKeys(QSettings &store)
             return false;
     }
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(fresh).toStdString(),
-                            QFile::encodeName(file).toStdString(), error);
+    std::filesystem::rename(fresh.toStdU16String(),
+                            file.toStdU16String(), error);
     if (error)
         QFile::remove(fresh);
     return !error;

@@ -4,6 +4,7 @@
 #include "controls/OleColor.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
 
 namespace {
@@ -104,8 +105,15 @@ void CommonDialog::showFont()
     // The dialog shows whole sizes: a half size left as shown stays as it was.
     if (chosen->pointSizeF() != double(preset.pointSize()) || m_fontSize <= 0.0f)
         m_fontSize = float(chosen->pointSizeF());
-    m_fontBold = chosen->bold();
-    m_fontItalic = chosen->italic();
+    // A style left as preset keeps bold and italic as they were, even where
+    // the face has no such style and the writing area draws it slanted.
+    const bool styleKept = chosen->family() == preset.family() &&
+                           chosen->bold() == QFontDatabase::bold(preset.family(), preset.styleName()) &&
+                           chosen->italic() == QFontDatabase::italic(preset.family(), preset.styleName());
+    if (!styleKept) {
+        m_fontBold = chosen->bold();
+        m_fontItalic = chosen->italic();
+    }
     m_fontStrikethru = chosen->strikeOut();
     m_fontUnderline = chosen->underline();
 }

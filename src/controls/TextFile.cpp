@@ -77,7 +77,7 @@ bool keepsTheFileItself(const QFileInfo &info)
 {
     std::error_code error;
     const auto links = std::filesystem::hard_link_count(
-        std::filesystem::path(QFile::encodeName(info.absoluteFilePath()).toStdString()), error);
+        std::filesystem::path(info.absoluteFilePath().toStdU16String()), error);
     if (!error && links > 1)
         return true;
     if (info.ownerId() == uint(-2))

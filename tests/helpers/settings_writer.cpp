@@ -3,9 +3,21 @@
 
 #include <QCoreApplication>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // The test's own registry key, as its settings store.
+    HKEY hive = nullptr;
+    const std::wstring hiveKey = qEnvironmentVariable("INKWELLOR_TEST_HIVE").toStdWString();
+    if (!hiveKey.empty() && ::RegOpenKeyExW(HKEY_CURRENT_USER, hiveKey.c_str(), 0, KEY_ALL_ACCESS,
+                                        &hive) == ERROR_SUCCESS)
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, hive);
+#endif
     const QStringList args = app.arguments();
     if (args.size() != 3)
         return 2;

@@ -8,6 +8,18 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+namespace {
+// On Windows the store is the registry: HKEY_CURRENT_USER is pointed at a
+// key of this run's own for the life of the test process.
+const std::wstring kTestHive =
+    L"Software\\Inkwellor Tests\\" + std::to_wstring(::GetCurrentProcessId());
+HKEY g_hive = nullptr;
+} // namespace
+#endif
+
 namespace {
 QByteArray readAll(const QString &path)
 {
@@ -18,13 +30,29 @@ QByteArray readAll(const QString &path)
 
 TestEnvironment::TestEnvironment()
 {
+#ifdef Q_OS_WIN
+    if (!g_hive && ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestHive.c_str(), 0, nullptr, 0,
+                                     KEY_ALL_ACCESS, nullptr, &g_hive, nullptr) == ERROR_SUCCESS)
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, g_hive);
+    // Helper processes the tests start use the same key.
+    qputenv("INKWELLOR_TEST_HIVE", QString::fromStdWString(kTestHive).toUtf8());
+#else
     qputenv("XDG_CONFIG_HOME", m_root.filePath(QStringLiteral("config")).toLocal8Bit());
+#endif
     reset();
 }
 
 TestEnvironment::~TestEnvironment()
 {
     SideFiles::setProgramFolder(QString());
+#ifdef Q_OS_WIN
+    if (g_hive) {
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        ::RegCloseKey(g_hive);
+        g_hive = nullptr;
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestHive.c_str());
+    }
+#endif
 }
 
 QString TestEnvironment::userFile(const QString &name) const
@@ -39,6 +67,10 @@ QString TestEnvironment::settingsFile() const
 
 void TestEnvironment::reset()
 {
+#ifdef Q_OS_WIN
+    if (g_hive)
+        ::RegDeleteTreeW(g_hive, nullptr);
+#endif
     for (const char *sub : {"config", "program", "user"}) {
         QDir dir(m_root.filePath(QLatin1String(sub)));
         dir.removeRecursively();

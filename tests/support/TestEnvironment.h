@@ -16,6 +16,8 @@ public:
     // A scratch folder for the user's files.
     QString userFolder() const { return m_root.filePath(QStringLiteral("user")); }
     QString userFile(const QString &name) const;
+    // The settings file (the registry path on Windows, where the store is
+    // no file and the tests of the file itself are skipped).
     QString settingsFile() const;
 
     // Removes the stored settings and side files between test cases.
@@ -32,3 +34,10 @@ private:
 
 // "in Inkwellor2021/08/31.<window>.<handler> at line <n>" for assertions.
 QString reportLocation(const QString &report);
+
+// Skips a test that is about the settings file, which Windows does not have.
+#ifdef Q_OS_WIN
+#define SKIP_WITHOUT_SETTINGS_FILE() QSKIP("the settings store is the registry here")
+#else
+#define SKIP_WITHOUT_SETTINGS_FILE()
+#endif
