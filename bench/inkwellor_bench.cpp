@@ -21,9 +21,9 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QTextBlock>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -258,7 +258,8 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
             handling.push_back(timed([&] { key(&edit, code, typed); }));
             const QRectF block =
                 edit.document()->documentLayout()->blockBoundingRect(edit.textCursor().block());
-            const QRect changed(0, qMax(0, edit.cursorRect().center().y() - int(block.height() / 2)),
+            const QRect changed(0,
+                                qMax(0, edit.cursorRect().center().y() - int(block.height() / 2)),
                                 edit.viewport()->width(), int(block.height()) + 1);
             pixels.push_back(handling.back() + timed([&] { edit.viewport()->repaint(changed); }));
             painted.push_back(handling.back() + timed([&] { edit.viewport()->repaint(); }));
@@ -292,11 +293,13 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
     }
     keystrokes_at(text, QStringLiteral("enter"), 0, Qt::Key_Return, QStringLiteral("\r"));
 
-    std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f load_ratio=%.2f save_ms=%.1f "
+    std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f "
+                "load_ratio=%.2f save_ms=%.1f "
                 "save_floor_ms=%.1f save_ratio=%.2f fore_color_ms=%.1f back_color_ms=%.1f "
                 "font_ms=%.1f peak_rss_mb=%ld reports=%d%s\n",
-                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load, load / readFloor, save, saveFloor, save / saveFloor,
-                foreColor, backColor, font, peakRssMb(), modal.reports, qPrintable(keys));
+                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load,
+                load / readFloor, save, saveFloor, save / saveFloor, foreColor, backColor, font,
+                peakRssMb(), modal.reports, qPrintable(keys));
     return modal.reports == 0 ? 0 : 1;
 }
 

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

@@ -38,7 +38,8 @@ private slots:
         QTest::addColumn<bool>("bold");
         QTest::addColumn<bool>("italic");
         QTest::newRow("alias face") << "Arial" << 9.0f << true << false;
-        QTest::newRow("face the machine lacks") << "No Such Face Anywhere" << 12.0f << false << true;
+        QTest::newRow("face the machine lacks")
+            << "No Such Face Anywhere" << 12.0f << false << true;
         QTest::newRow("real family, half size") << "DejaVu Serif" << 10.5f << false << false;
     }
 

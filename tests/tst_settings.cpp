@@ -138,7 +138,8 @@ private slots:
         SettingsStore::write(SettingKey::BackColor, QStringLiteral("5"));
         QCOMPARE(SettingsStore::read(SettingKey::ForeColor, QStringLiteral("lost")), "7");
         const QFileInfo info(m_env.settingsFile());
-        QCOMPARE(info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")}).size(), 1);
+        QCOMPARE(info.dir().entryList({info.fileName() + QStringLiteral(".unreadable-*")}).size(),
+                 1);
     }
 
     void concurrentWritersNeverCorruptTheFile()

@@ -160,19 +160,25 @@ private slots:
         QTest::addColumn<QStringList>("reports"); // fragments, one per expected report
         const QString ordinary = QStringLiteral("not an ordinary file");
         const QStringList twice{ordinary + "*line 106", ordinary + "*line 102"};
-        QTest::newRow("save onto a FIFO with no reader") << "save" << "fifo" << QStringList{ordinary};
-        QTest::newRow("pointer file that is a FIFO") << "pointer" << "fifo" << twice;
-        QTest::newRow("pointer file linked to a FIFO") << "pointer" << "link:fifo" << twice;
-        QTest::newRow("pointer file linked to /dev/zero") << "pointer" << "link:/dev/zero" << twice;
-        QTest::newRow("pointer file linked to /dev/urandom")
-            << "pointer" << "link:/dev/urandom" << twice;
-        QTest::newRow("skin image that is a FIFO")
-            << "skin" << "fifo" << QStringList{ordinary + "*line 102"};
+        QTest::newRow("save onto a FIFO with no reader") << "save"
+                                                         << "fifo" << QStringList{ordinary};
+        QTest::newRow("pointer file that is a FIFO") << "pointer"
+                                                     << "fifo" << twice;
+        QTest::newRow("pointer file linked to a FIFO") << "pointer"
+                                                       << "link:fifo" << twice;
+        QTest::newRow("pointer file linked to /dev/zero") << "pointer"
+                                                          << "link:/dev/zero" << twice;
+        QTest::newRow("pointer file linked to /dev/urandom") << "pointer"
+                                                             << "link:/dev/urandom" << twice;
+        QTest::newRow("skin image that is a FIFO") << "skin"
+                                                   << "fifo" << QStringList{ordinary + "*line 102"};
         QTest::newRow("skin image that is /dev/zero")
-            << "skin" << "/dev/zero" << QStringList{ordinary + "*line 102"};
+            << "skin"
+            << "/dev/zero" << QStringList{ordinary + "*line 102"};
         // Regression: a skin that could not be read was silently ignored.
         QTest::newRow("skin that cannot be read")
-            << "unreadable skin" << "" << QStringList{"Permission denied*line 102"};
+            << "unreadable skin"
+            << "" << QStringList{"Permission denied*line 102"};
     }
 
     void specialFilesNeverBlock()
@@ -203,16 +209,17 @@ private slots:
             QVERIFY(QFile::setPermissions(folder.filePath(QStringLiteral("x/o.cjs")), {}));
             if (::geteuid() == 0) {
                 // Permission bits stop no one but an ordinary user.
-                const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                      QFileDevice::ReadOther | QFileDevice::ExeOther;
+                const QFileDevice::Permissions open =
+                    QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                    QFileDevice::ExeOther;
                 for (const QString &dir : {QFileInfo(folder.path()).path(), folder.path(),
                                            folder.filePath(QStringLiteral("x"))})
                     QVERIFY(QFile::setPermissions(dir, open | QFileDevice::WriteOwner));
                 arguments.prepend(program);
-                arguments = QStringList{QStringLiteral("--reuid=65534"),
-                                        QStringLiteral("--regid=65534"),
-                                        QStringLiteral("--clear-groups")} +
-                            arguments;
+                arguments =
+                    QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                QStringLiteral("--clear-groups")} +
+                    arguments;
                 program = QStringLiteral("setpriv");
             }
         }

@@ -141,7 +141,7 @@ private slots:
     {
         QTest::addColumn<int>("focus"); // button number, 0 for the focus holder
         QTest::addColumn<int>("key");
-        QTest::addColumn<int>("dialogs"); // file dialogs and messages that opened
+        QTest::addColumn<int>("dialogs");  // file dialogs and messages that opened
         QTest::addColumn<bool>("writing"); // back in the writing window
         QTest::newRow("Enter on Load File") << 1 << int(Qt::Key_Return) << 1 << false;
         QTest::newRow("keypad Enter on About") << 7 << int(Qt::Key_Enter) << 1 << false;
@@ -159,7 +159,8 @@ private slots:
         QFETCH(bool, writing);
         m_run.toPanel();
         Form1 &panel = m_run.form1();
-        QWidget *target = focus ? static_cast<QWidget *>(&panel.pushButton(focus)) : panel.focusWidget();
+        QWidget *target =
+            focus ? static_cast<QWidget *>(&panel.pushButton(focus)) : panel.focusWidget();
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key),
                         key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
@@ -174,15 +175,22 @@ private slots:
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("role"); // -1: the window's own
-        QTest::newRow("writing window") << "writer" << "Inkwellor" << -1;
-        QTest::newRow("writing area") << "text" << "Writing area" << int(QAccessible::EditableText);
-        QTest::newRow("X is Exit") << "x" << "Exit" << int(QAccessible::Button);
-        QTest::newRow("Options") << "options" << "Options" << int(QAccessible::Button);
-        QTest::newRow("panel") << "panel" << "Inkwellor Software" << -1;
-        QTest::newRow("first panel button") << "back" << "Back To Writing" << int(QAccessible::Button);
+        QTest::newRow("writing window") << "writer"
+                                        << "Inkwellor" << -1;
+        QTest::newRow("writing area") << "text"
+                                      << "Writing area" << int(QAccessible::EditableText);
+        QTest::newRow("X is Exit") << "x"
+                                   << "Exit" << int(QAccessible::Button);
+        QTest::newRow("Options") << "options"
+                                 << "Options" << int(QAccessible::Button);
+        QTest::newRow("panel") << "panel"
+                               << "Inkwellor Software" << -1;
+        QTest::newRow("first panel button") << "back"
+                                            << "Back To Writing" << int(QAccessible::Button);
         // Regression: the panel's first focus was announced as an empty edit field.
         QTest::newRow("what the panel's first focus says")
-            << "holder" << "Inkwellor control panel" << int(QAccessible::StaticText);
+            << "holder"
+            << "Inkwellor control panel" << int(QAccessible::StaticText);
     }
 
     void accessibleNames()

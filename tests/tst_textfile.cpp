@@ -51,8 +51,8 @@ private slots:
         QTest::newRow("overlong UTF-8 is not UTF-8")
             << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
         // Regression: one stray byte made the whole file Windows-1252.
-        QTest::newRow("UTF-8 with one Latin-1 byte")
-            << QByteArray("caf\xC3\xA9 d\xE9j\xC3\xA0") << QStringLiteral("caf\u00E9 d\u00E9j\u00E0");
+        QTest::newRow("UTF-8 with one Latin-1 byte") << QByteArray("caf\xC3\xA9 d\xE9j\xC3\xA0")
+                                                     << QStringLiteral("caf\u00E9 d\u00E9j\u00E0");
         QTest::newRow("UTF-8 cut in the middle of a character")
             << QByteArray("\xC3\xA9t\xE2\x82") << QStringLiteral("\u00E9t\u00E2\u201A");
         QTest::newRow("UTF-8 and Windows-1252 files joined")
@@ -277,10 +277,9 @@ private slots:
         QFETCH(bool, inPlace);
         const QString disk = path(QStringLiteral("small-disk"));
         QDir().mkpath(disk);
-        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                        QStringLiteral("-o"),
-                                                        QStringLiteral("size=256k"),
-                                                        QStringLiteral("tmpfs"), disk}) != 0)
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), disk}) != 0)
             QSKIP("cannot mount a small tmpfs here (needs root)");
         auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
         const QString file = QDir(disk).filePath(QStringLiteral("novel.txt"));

@@ -105,8 +105,7 @@ private slots:
         const QByteArray b(1000, 'b');
         const QByteArray spaced = a + ' ' + b;
         const QByteArray c(1500, 'c');
-        QTest::newRow("right crosses the space in one press")
-            << spaced << "RX" << a + " X" + b;
+        QTest::newRow("right crosses the space in one press") << spaced << "RX" << a + " X" + b;
         QTest::newRow("left crosses the space in one press") << spaced << "RLX" << a + "X " + b;
         QTest::newRow("delete removes the space") << spaced << "D" << a + b;
         QTest::newRow("enter after the space is a line end") << spaced << "RE" << a + " \n" + b;
@@ -131,13 +130,26 @@ private slots:
         m_box->setSelStart(m_box->document()->firstBlock().length() - 1); // end of the first
         for (const QChar k : keys) {
             switch (k.toLatin1()) {
-            case 'R': press(Qt::Key_Right); break;
-            case 'L': press(Qt::Key_Left); break;
-            case 'B': press(Qt::Key_Backspace); break;
-            case 'D': press(Qt::Key_Delete); break;
-            case 'E': press(Qt::Key_Return); break;
-            case 'U': m_box->undo(); break;
-            default: QTest::keyClicks(m_box, QString(k));
+            case 'R':
+                press(Qt::Key_Right);
+                break;
+            case 'L':
+                press(Qt::Key_Left);
+                break;
+            case 'B':
+                press(Qt::Key_Backspace);
+                break;
+            case 'D':
+                press(Qt::Key_Delete);
+                break;
+            case 'E':
+                press(Qt::Key_Return);
+                break;
+            case 'U':
+                m_box->undo();
+                break;
+            default:
+                QTest::keyClicks(m_box, QString(k));
             }
         }
         QCOMPARE(m_box->text(), QString::fromLatin1(expected));
@@ -201,7 +213,9 @@ private slots:
         QTRY_VERIFY(bar->isVisible());
         QVERIFY(bar->width() <= 10);
         // At the top, the foot of the bar is bare groove: the page's colour.
-        auto groove = [bar] { return bar->grab().toImage().pixelColor(bar->width() / 2, bar->height() - 2); };
+        auto groove = [bar] {
+            return bar->grab().toImage().pixelColor(bar->width() / 2, bar->height() - 2);
+        };
         QCOMPARE(groove(), QColor(0, 0, 0));
         m_box->setBackColor(0x803010);
         QCOMPARE(groove(), QColor(0x10, 0x30, 0x80));

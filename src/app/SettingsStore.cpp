@@ -4,9 +4,9 @@
 #include "controls/AppError.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QLockFile>
 #include <QSettings>
 #include <filesystem>
@@ -79,8 +79,7 @@ bool rewriteReadableKeys(QSettings &store)
             return false;
     }
     std::error_code error;
-    std::filesystem::rename(fresh.toStdU16String(),
-                            file.toStdU16String(), error);
+    std::filesystem::rename(fresh.toStdU16String(), file.toStdU16String(), error);
     if (error)
         QFile::remove(fresh);
     return !error;

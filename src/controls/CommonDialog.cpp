@@ -39,8 +39,8 @@ QStringList CommonDialog::qtFilters(const QString &filter)
         }
         // "Text Files (*.txt)" names its patterns already; Qt reads them
         // from the last brackets, so they are given once, as converted.
-        const QString named = QStringLiteral("(%1)").arg(QString(patterns).replace(
-            QLatin1Char(';'), QLatin1Char(' ')));
+        const QString named = QStringLiteral("(%1)").arg(
+            QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
         if (description.endsWith(named))
             description.chop(named.size());
         out << QStringLiteral("%1 (%2)")
@@ -107,9 +107,10 @@ void CommonDialog::showFont()
         m_fontSize = float(chosen->pointSizeF());
     // A style left as preset keeps bold and italic as they were, even where
     // the face has no such style and the writing area draws it slanted.
-    const bool styleKept = chosen->family() == preset.family() &&
-                           chosen->bold() == QFontDatabase::bold(preset.family(), preset.styleName()) &&
-                           chosen->italic() == QFontDatabase::italic(preset.family(), preset.styleName());
+    const bool styleKept =
+        chosen->family() == preset.family() &&
+        chosen->bold() == QFontDatabase::bold(preset.family(), preset.styleName()) &&
+        chosen->italic() == QFontDatabase::italic(preset.family(), preset.styleName());
     if (!styleKept) {
         m_fontBold = chosen->bold();
         m_fontItalic = chosen->italic();

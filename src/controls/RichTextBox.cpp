@@ -25,7 +25,7 @@ int boundaryBefore(const QTextBlock &block)
 {
     const QTextBlockFormat format = block.blockFormat();
     return format.hasProperty(kBoundaryProperty) ? format.intProperty(kBoundaryProperty)
-                                                  : TextBlocks::LineEnd;
+                                                 : TextBlocks::LineEnd;
 }
 
 QTextBlockFormat boundaryFormat(int kind)
@@ -39,24 +39,13 @@ QTextBlockFormat boundaryFormat(int kind)
 // Inserts text at the cursor in blocks as TextBlocks lays them out.
 void insertLaidOut(QTextCursor &cursor, const QString &text)
 {
-    const TextBlocks::Layout layout = TextBlocks::layout(text);
-    auto next = layout.boundaries.begin();
-    int block = 0;
-    const QStringView all(layout.text);
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= all.size(); ++i) {
-        if (i < all.size() && all.at(i) != QLatin1Char('\n'))
-            continue;
-        if (block > 0) {
-            int kind = TextBlocks::LineEnd;
-            if (next != layout.boundaries.end() && next->first == block)
-                kind = (next++)->second;
-            cursor.insertBlock(boundaryFormat(kind));
-        }
-        cursor.insertText(all.mid(start, i - start).toString());
-        ++block;
-        start = i + 1;
-    }
+    bool first = true;
+    TextBlocks::forEachBlock(TextBlocks::layout(text), [&](int kindBefore, QStringView own) {
+        if (!first)
+            cursor.insertBlock(boundaryFormat(kindBefore));
+        first = false;
+        cursor.insertText(own.toString());
+    });
 }
 
 // Shows the busy pointer while a file is read or written.
@@ -103,14 +92,15 @@ void RichTextBox::updateScrollBarLook()
             .name();
     };
     verticalScrollBar()->setStyleSheet(
-        QStringLiteral("QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: none; }"
-                       "QScrollBar::handle:vertical { background: %2; border-radius: 4px;"
-                       " min-height: 32px; }"
-                       "QScrollBar::handle:vertical:hover { background: %3; }"
-                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                       " { height: 0; border: none; background: none; }"
-                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                       " { background: none; }")
+        QStringLiteral(
+            "QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: none; }"
+            "QScrollBar::handle:vertical { background: %2; border-radius: 4px;"
+            " min-height: 32px; }"
+            "QScrollBar::handle:vertical:hover { background: %3; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+            " { height: 0; border: none; background: none; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+            " { background: none; }")
             .arg(page.name(), mix(0.22), mix(0.4)));
 }
 
@@ -356,12 +346,10 @@ bool RichTextBox::acrossHiddenBoundary(QKeyEvent *event)
     const bool atStart = cursor.atBlockStart() && block.previous().isValid() &&
                          block.previous().length() > 1 &&
                          boundaryBefore(block) == TextBlocks::Nothing;
-    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() &&
-                       block.next().length() > 1 &&
+    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() && block.next().length() > 1 &&
                        boundaryBefore(block.next()) == TextBlocks::Nothing;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const auto mode =
-        mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    const auto mode = mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
     if (mods != Qt::NoModifier && mods != Qt::ShiftModifier)
         return false;
     switch (event->key()) {

@@ -51,7 +51,8 @@ public:
             // The last space in the second half of the block's room, else
             // anywhere a character does not split.
             const qsizetype window = at + MaxChars / 2;
-            const qsizetype space = line.mid(window, MaxChars / 2 + 1).lastIndexOf(QLatin1Char(' '));
+            const qsizetype space =
+                line.mid(window, MaxChars / 2 + 1).lastIndexOf(QLatin1Char(' '));
             const qsizetype cut = space >= 0 ? window + space : safeCut(line, at, at + MaxChars);
             m_out.text += line.mid(at, cut - at);
             boundary(space >= 0 ? int(u' ') : Nothing);
@@ -108,10 +109,9 @@ void appendBlockText(QString &out, QStringView blockText)
     }
 }
 
-QString join(const Layout &layout)
+void forEachBlock(const Layout &layout,
+                  const std::function<void(int kindBefore, QStringView text)> &visit)
 {
-    QString out;
-    out.reserve(layout.text.size());
     auto next = layout.boundaries.begin();
     int block = 0;
     const QStringView all(layout.text);
@@ -119,16 +119,26 @@ QString join(const Layout &layout)
     for (qsizetype i = 0; i <= all.size(); ++i) {
         if (i < all.size() && all.at(i) != QLatin1Char('\n'))
             continue;
-        if (block > 0) {
-            int kind = LineEnd;
-            if (next != layout.boundaries.end() && next->first == block)
-                kind = (next++)->second;
-            appendBoundary(out, kind);
-        }
-        appendBlockText(out, all.mid(start, i - start));
+        int kind = LineEnd;
+        if (next != layout.boundaries.end() && next->first == block)
+            kind = (next++)->second;
+        visit(kind, all.mid(start, i - start));
         ++block;
         start = i + 1;
     }
+}
+
+QString join(const Layout &layout)
+{
+    QString out;
+    out.reserve(layout.text.size());
+    bool first = true;
+    forEachBlock(layout, [&](int kindBefore, QStringView text) {
+        if (!first)
+            appendBoundary(out, kindBefore);
+        first = false;
+        appendBlockText(out, text);
+    });
     return out;
 }
 

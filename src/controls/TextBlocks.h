@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,11 @@ Layout layout(const QString &text);
 void appendBoundary(QString &out, int kind);
 // A block's own characters as saved: its line separators are line ends.
 void appendBlockText(QString &out, QStringView blockText);
+
+// Each block in order with what the boundary before it stands for (the
+// first block's is LineEnd and stands for nothing).
+void forEachBlock(const Layout &layout,
+                  const std::function<void(int kindBefore, QStringView text)> &visit);
 
 // The saved text of a layout; layout() and this are inverses.
 QString join(const Layout &layout);

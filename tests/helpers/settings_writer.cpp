@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     HKEY hive = nullptr;
     const std::wstring hiveKey = qEnvironmentVariable("INKWELLOR_TEST_HIVE").toStdWString();
     if (!hiveKey.empty() && ::RegOpenKeyExW(HKEY_CURRENT_USER, hiveKey.c_str(), 0, KEY_ALL_ACCESS,
-                                        &hive) == ERROR_SUCCESS)
+                                            &hive) == ERROR_SUCCESS)
         ::RegOverridePredefKey(HKEY_CURRENT_USER, hive);
 #endif
     const QStringList args = app.arguments();

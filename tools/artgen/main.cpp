@@ -17,7 +17,8 @@ int main(int argc, char *argv[])
         return 1;
     QList<CursorWriter::Image> iconImages;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-        if (!Artwork::icon(size).save(out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
+        if (!Artwork::icon(size).save(
+                out.filePath(QStringLiteral("icons/inkwellor-%1.png").arg(size))))
             return 1;
         // The Windows icon: 32 as a 24-bit bitmap, 48, 128 and 256 as PNG.
         if (size == 32)
