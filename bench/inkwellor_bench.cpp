@@ -278,6 +278,7 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
     keystrokes_at(text, QStringLiteral("middle"), text.textLength() / 2, Qt::Key_A,
                   QStringLiteral("a"));
     keystrokes_at(text, QStringLiteral("end"), -1, Qt::Key_A, QStringLiteral("a"));
+    const long peak = peakRssMb(); // before the comparison editor below
     if (shape == QLatin1String("prose")) {
         // One huge block would take minutes to lay out: prose only.
         QPlainTextEdit plain;

@@ -16,7 +16,7 @@ export QT_QPA_PLATFORM=offscreen
 for target in cursor_file text_decode settings_text style_sheet; do
     corpus=$(mktemp -d)
     cp "$root/fuzz/corpus/$target/"* "$corpus/"
-    # A seed beyond 64 KiB, so that long lines are reached from the start.
+    # A starting input beyond 64 KiB, so that long lines are reached at once.
     { printf 'QWidget { color: red; }\n'; head -c 200000 /dev/zero | tr '\0' 'w' |
         sed 's/wwwwwww/word /g'; } >"$corpus/long-line"
     echo "fuzz: $target for ${seconds}s"
