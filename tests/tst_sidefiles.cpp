@@ -215,7 +215,11 @@ private slots:
                 for (const QString &dir : {QFileInfo(folder.path()).path(), folder.path(),
                                            folder.filePath(QStringLiteral("x"))})
                     QVERIFY(QFile::setPermissions(dir, open | QFileDevice::WriteOwner));
-                arguments.prepend(program);
+                // A copy the ordinary user can reach, wherever the build is.
+                const QString reachable = QDir(QFileInfo(folder.path()).path()).filePath(
+                    QFileInfo(program).fileName());
+                QVERIFY(QFile::copy(program, reachable));
+                arguments.prepend(reachable);
                 arguments =
                     QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                 QStringLiteral("--clear-groups")} +
