@@ -300,7 +300,7 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
                 "font_ms=%.1f peak_rss_mb=%ld reports=%d%s\n",
                 qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load,
                 load / readFloor, save, saveFloor, save / saveFloor, foreColor, backColor, font,
-                peakRssMb(), modal.reports, qPrintable(keys));
+                peak, modal.reports, qPrintable(keys));
     return modal.reports == 0 ? 0 : 1;
 }
 
