@@ -63,7 +63,7 @@ if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
     wine wineboot -i >/dev/null 2>&1
 fi
 cp /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true # already up after a first start
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 trap 'wineserver -k 2>/dev/null || true; x_session_cleanup' EXIT
 

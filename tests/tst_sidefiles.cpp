@@ -216,8 +216,8 @@ private slots:
                                            folder.filePath(QStringLiteral("x"))})
                     QVERIFY(QFile::setPermissions(dir, open | QFileDevice::WriteOwner));
                 // A copy the ordinary user can reach, wherever the build is.
-                const QString reachable = QDir(QFileInfo(folder.path()).path()).filePath(
-                    QFileInfo(program).fileName());
+                const QString reachable =
+                    QDir(QFileInfo(folder.path()).path()).filePath(QFileInfo(program).fileName());
                 QVERIFY(QFile::copy(program, reachable));
                 arguments.prepend(reachable);
                 arguments =
