@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (TextBlocks::join(layout) != d.text)
         std::abort();
     for (const QStringView block : QStringView(layout.text).split(QLatin1Char('\n')))
-        if (block.size() > TextBlocks::MaxChars)
+        if (block.size() > TextBlocks::WholeLineChars)
             std::abort();
     return 0;
 }

@@ -2,7 +2,6 @@
 
 #include "controls/AppError.h"
 #include "controls/OleColor.h"
-#include "controls/TextBlocks.h"
 #include "controls/TextFile.h"
 #include "controls/Twips.h"
 
@@ -17,37 +16,6 @@ namespace {
 // The largest size text can be set in; larger ones are refused.
 constexpr float kMaxPoints = 1638.0f;
 
-// What the boundary before a block stands for (TextBlocks), kept in the
-// block's format because formats, unlike a block's user state, survive undo.
-constexpr int kBoundaryProperty = QTextFormat::UserProperty + 1;
-
-int boundaryBefore(const QTextBlock &block)
-{
-    const QTextBlockFormat format = block.blockFormat();
-    return format.hasProperty(kBoundaryProperty) ? format.intProperty(kBoundaryProperty)
-                                                 : TextBlocks::LineEnd;
-}
-
-QTextBlockFormat boundaryFormat(int kind)
-{
-    QTextBlockFormat format;
-    if (kind != TextBlocks::LineEnd)
-        format.setProperty(kBoundaryProperty, kind);
-    return format;
-}
-
-// Inserts text at the cursor in blocks as TextBlocks lays them out.
-void insertLaidOut(QTextCursor &cursor, const QString &text)
-{
-    bool first = true;
-    TextBlocks::forEachBlock(TextBlocks::layout(text), [&](int kindBefore, QStringView own) {
-        if (!first)
-            cursor.insertBlock(boundaryFormat(kindBefore));
-        first = false;
-        cursor.insertText(own.toString());
-    });
-}
-
 // Shows the busy pointer while a file is read or written.
 class BusyPointer
 {
@@ -61,7 +29,8 @@ public:
 } // namespace
 
 RichTextBox::RichTextBox(QWidget *parent)
-    : QPlainTextEdit(parent), m_selColor(OleColor::fromColor(palette().color(QPalette::Text))),
+    : QPlainTextEdit(parent), m_model(new TextModel(document())),
+      m_selColor(OleColor::fromColor(palette().color(QPalette::Text))),
       m_backColor(OleColor::WindowBackground)
 {
     setFrameStyle(QFrame::NoFrame);
@@ -117,26 +86,13 @@ void RichTextBox::loadFile(const QString &path)
     const TextFile::Decoded file = TextFile::read(path);
     if (!file.error.isEmpty())
         throw AppError(file.error);
-    const TextBlocks::Layout layout = TextBlocks::layout(file.text);
+    const TextBlocks::Layout layout = m_model->layout(file.text);
+    // setPlainText gives the new text the caret's character format, which
+    // may be a boundary's: plain, with no selection to change.
+    setTextCursor(QTextCursor(document()));
+    setCurrentCharFormat(QTextCharFormat());
     setPlainText(layout.text);
-    if (!layout.boundaries.empty()) {
-        // Marked in one edit block, so the document is laid out once more at
-        // most, and with no undo step: loading is not an edit.
-        QTextDocument *doc = document();
-        doc->setUndoRedoEnabled(false);
-        QTextCursor cursor(doc);
-        cursor.beginEditBlock();
-        QTextBlock block = doc->begin();
-        int number = 0;
-        for (const auto &[at, kind] : layout.boundaries) {
-            for (; number < at; ++number)
-                block = block.next();
-            cursor.setPosition(block.position());
-            cursor.setBlockFormat(boundaryFormat(kind));
-        }
-        cursor.endEditBlock();
-        doc->setUndoRedoEnabled(true);
-    }
+    m_model->markBoundaries(layout);
     moveCursor(QTextCursor::Start);
 }
 
@@ -153,48 +109,30 @@ void RichTextBox::saveFile(const QString &path) const
 
 QString RichTextBox::text() const
 {
-    return textBetween(0, textLength());
-}
-
-QString RichTextBox::textBetween(int from, int to) const
-{
-    QString out;
-    out.reserve(to - from);
-    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        const int start = block.position();
-        if (start > from)
-            TextBlocks::appendBoundary(out, boundaryBefore(block));
-        const QString own = block.text();
-        const int first = qMax(from, start) - start;
-        const int last = qMin<int>(to - start, own.size());
-        if (last > first)
-            TextBlocks::appendBlockText(out, QStringView(own).mid(first, last - first));
-    }
-    return out;
+    return m_model->text();
 }
 
 int RichTextBox::textLength() const
 {
-    return document()->characterCount() - 1;
+    return m_model->textLength();
 }
 
 int RichTextBox::selStart() const
 {
-    return textCursor().selectionStart();
+    return m_model->toText(textCursor().selectionStart());
 }
 
 void RichTextBox::setSelStart(int position)
 {
     QTextCursor cursor = textCursor();
-    cursor.setPosition(qBound(0, position, textLength()));
+    cursor.setPosition(m_model->toDocument(qBound(0, position, textLength())));
     setTextCursor(cursor);
 }
 
 int RichTextBox::selLength() const
 {
     const QTextCursor cursor = textCursor();
-    return cursor.selectionEnd() - cursor.selectionStart();
+    return m_model->toText(cursor.selectionEnd()) - m_model->toText(cursor.selectionStart());
 }
 
 void RichTextBox::setSelLength(int length)
@@ -203,7 +141,8 @@ void RichTextBox::setSelLength(int length)
     // the view to its end and back.
     QTextCursor cursor = textCursor();
     const int start = cursor.selectionStart();
-    cursor.setPosition(qBound(start, start + qMax(0, length), textLength()));
+    const int end = m_model->toText(start) + qMax(0, length);
+    cursor.setPosition(m_model->toDocument(qMin(end, textLength())));
     cursor.setPosition(start, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
@@ -287,107 +226,45 @@ void RichTextBox::setGeometryTwips(int left, int top, int width, int height)
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
     emit keyDown(event->key(), event->modifiers());
-    const int key = event->key();
-    const bool newLine = (key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                         !(event->modifiers() & Qt::ShiftModifier);
-    const bool edits = newLine || key == Qt::Key_Backspace || key == Qt::Key_Delete ||
-                       (!event->text().isEmpty() && event->text().front().isPrint());
-    // The key, and the line split or the boundary mended for it, are one
-    // undo step.
-    QTextCursor step = textCursor();
-    const bool split = edits && splitJoinedLines();
-    if (split)
-        step.joinPreviousEditBlock();
-    if (!acrossHiddenBoundary(event))
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        // Undo and redo bring back states that were already whole.
         QPlainTextEdit::keyPressEvent(event);
-    QTextCursor cursor = textCursor();
-    if (newLine && cursor.atBlockStart() && boundaryBefore(cursor.block()) != TextBlocks::LineEnd) {
-        // A new block takes its format from the one it was split from; the
-        // boundary Enter makes is a line end.
-        cursor.joinPreviousEditBlock();
-        cursor.setBlockFormat(boundaryFormat(TextBlocks::LineEnd));
-        cursor.endEditBlock();
+        return;
     }
-    if (split)
-        step.endEditBlock();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::ShiftModifier)) {
+        // A line end, not the U+2028 Qt makes of Shift+Return: the file
+        // is to hold what the page shows.
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->text(), event->isAutoRepeat(), ushort(event->count()));
+        keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
+    m_model->beginEdit();
+    QTextCursor cursor = textCursor();
+    if (m_model->keyAtCut(*event, cursor)) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+    } else {
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    m_model->endEdit();
 }
 
-// Loading joins short lines into one block for speed, but an edit repaints
-// its whole block: before the first edit in a joined block, its lines
-// become blocks of their own, so a key repaints one line, as in any editor.
-bool RichTextBox::splitJoinedLines()
+void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    const QTextBlock block = textCursor().block();
-    const QString own = block.text();
-    if (!own.contains(QChar::LineSeparator))
-        return false;
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    for (int i = int(own.size()) - 1; i >= 0; --i) {
-        if (own.at(i) != QChar::LineSeparator)
-            continue;
-        cursor.setPosition(block.position() + i);
-        cursor.deleteChar();
-        cursor.insertBlock(boundaryFormat(TextBlocks::LineEnd));
-    }
-    cursor.endEditBlock();
-    return true;
-}
-
-// Where a long line was cut without a space, the boundary holds no
-// character: arrows and deletions act on the character beyond it, as they
-// would in the one line the user sees.
-bool RichTextBox::acrossHiddenBoundary(QKeyEvent *event)
-{
-    QTextCursor cursor = textCursor();
-    if (cursor.hasSelection() && !(event->modifiers() & Qt::ShiftModifier))
-        return false;
-    const QTextBlock block = cursor.block();
-    const bool atStart = cursor.atBlockStart() && block.previous().isValid() &&
-                         block.previous().length() > 1 &&
-                         boundaryBefore(block) == TextBlocks::Nothing;
-    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() && block.next().length() > 1 &&
-                       boundaryBefore(block.next()) == TextBlocks::Nothing;
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const auto mode = mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
-    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier)
-        return false;
-    switch (event->key()) {
-    case Qt::Key_Right:
-        if (!atEnd)
-            return false;
-        cursor.movePosition(QTextCursor::NextCharacter, mode, 2);
-        break;
-    case Qt::Key_Left:
-        if (!atStart)
-            return false;
-        cursor.movePosition(QTextCursor::PreviousCharacter, mode, 2);
-        break;
-    case Qt::Key_Backspace:
-        if (!atStart || cursor.hasSelection())
-            return false;
-        cursor.movePosition(QTextCursor::PreviousCharacter);
-        cursor.deletePreviousChar();
-        break;
-    case Qt::Key_Delete:
-        if (!atEnd || cursor.hasSelection())
-            return false;
-        cursor.movePosition(QTextCursor::NextCharacter);
-        cursor.deleteChar();
-        break;
-    default:
-        return false;
-    }
-    setTextCursor(cursor);
-    event->accept();
-    return true;
+    m_model->beginEdit();
+    QPlainTextEdit::inputMethodEvent(event);
+    m_model->endEdit();
 }
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
     auto *mime = new QMimeData;
-    mime->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    mime->setText(m_model->textBetween(cursor.selectionStart(), cursor.selectionEnd()));
     return mime;
 }
 
@@ -396,13 +273,35 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
     if (!source || !source->hasText())
         return;
     const QString text = TextFile::cleanPasted(source->text());
-    QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
-    insertLaidOut(cursor, text);
-    cursor.endEditBlock();
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    if (text.isEmpty())
+        return; // as a plain editor: an empty paste keeps the selection
+    m_model->beginEdit();
+    if (!m_model->hasLongLine(text)) {
+        // Qt's own paste, so that undo and redo leave the caret where they
+        // would in any editor; the text's own separators marked after.
+        const int start = textCursor().selectionStart();
+        QMimeData plain;
+        plain.setText(text);
+        QPlainTextEdit::insertFromMimeData(&plain);
+        m_model->markPasted(start, text);
+    } else {
+        // Pasted whole, a long line would be laid out whole first.
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        if (cursor.position() == 0 && text.front() != QLatin1Char('\n')) {
+            // Qt's paste sets the first line's format there, and undoing it
+            // leaves the caret after that line; so does this one.
+            cursor.setPosition(m_model->lineEnd(document()->begin()), QTextCursor::KeepAnchor);
+            cursor.setBlockFormat(QTextBlockFormat());
+            cursor.setPosition(0);
+        }
+        m_model->insert(cursor, text);
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+    m_model->endEdit();
 }
 
 void RichTextBox::mouseMoveEvent(QMouseEvent *event)

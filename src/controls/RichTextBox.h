@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/TextModel.h"
+
 #include <QPlainTextEdit>
 #include <cstdint>
 
@@ -18,9 +20,11 @@ public:
     void loadFile(const QString &path);
     void saveFile(const QString &path) const;
 
-    // The text as it is saved: block boundaries stand for what they replaced.
+    // What the blocks hold and stand for.
+    TextModel &model() const { return *m_model; }
+
+    // The text as it is saved, and positions and lengths in it.
     QString text() const;
-    QString textBetween(int from, int to) const;
     int textLength() const;
 
     int selStart() const;
@@ -57,18 +61,18 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    bool acrossHiddenBoundary(QKeyEvent *event);
-    bool splitJoinedLines();
     void updateMargin();
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
+    TextModel *m_model; // owned by the document
     std::int32_t m_selColor;
     std::int32_t m_backColor;
 };

@@ -1,92 +1,117 @@
 #include "controls/TextBlocks.h"
 
+#include <QTextBoundaryFinder>
+
 namespace TextBlocks {
 
 namespace {
 
-// Characters that end a block wherever they stand in the document's text.
+// Characters that end a block wherever they stand in the document's text;
+// U+2028 is not one of them: the document holds it inside a block.
 bool isSeparator(char16_t c)
 {
-    return c == u'\n' || c == 0x2028 || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
+    return c == u'\n' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
 }
 
-// A cut that must not split a character: not inside a surrogate pair and
-// not before a combining mark, unless nothing else is left.
-qsizetype safeCut(QStringView text, qsizetype from, qsizetype cut)
+bool isRegionalIndicatorAt(QStringView text, qsizetype at)
 {
-    qsizetype at = cut;
-    while (at > from + 1 && (text.at(at).isLowSurrogate() || text.at(at).isMark()))
-        --at;
-    return at > from + 1 ? at : cut;
+    return at + 1 < text.size() && text.at(at) == QChar(0xD83C) &&
+           text.at(at + 1) >= QChar(0xDDE6) && text.at(at + 1) <= QChar(0xDDFF);
+}
+
+// The last cut at or before `cut` and after `from` that splits no
+// character; `cut` itself when there is none (a single giant cluster).
+qsizetype characterCut(QStringView text, qsizetype from, qsizetype cut)
+{
+    for (qsizetype at = cut; at > from; --at) {
+        if (isCharacterBoundary(text, at))
+            return at;
+    }
+    return cut;
 }
 
 class Builder
 {
 public:
-    explicit Builder(qsizetype size) { m_out.text.reserve(size); }
+    Builder(qsizetype size, int wholeLineChars) : m_wholeLineChars(wholeLineChars)
+    {
+        m_out.text.reserve(size);
+    }
 
     void boundary(int kind)
     {
         m_out.text += QLatin1Char('\n');
         ++m_block;
-        m_length = 0;
         if (kind != LineEnd)
             m_out.boundaries.emplace_back(m_block, kind);
     }
 
     // One line of the text, after the separator that ended the one before.
-    void line(QStringView line, char16_t separator, bool first)
+    void line(QStringView line, int kindBefore, bool first)
     {
-        if (!first) {
-            if (separator == u'\n' && m_length < JoinChars && m_length + line.size() < MaxChars) {
-                m_out.text += QChar::LineSeparator;
-                ++m_length;
-            } else {
-                boundary(separator == u'\n' ? LineEnd : int(separator));
-            }
-        }
-        // Only a line that did not join can be too long, so it starts a block.
+        if (!first)
+            boundary(kindBefore);
         qsizetype at = 0;
-        while (line.size() - at > MaxChars) {
-            // The last space in the second half of the block's room, else
-            // anywhere a character does not split.
-            const qsizetype window = at + MaxChars / 2;
-            const qsizetype space =
-                line.mid(window, MaxChars / 2 + 1).lastIndexOf(QLatin1Char(' '));
-            const qsizetype cut = space >= 0 ? window + space : safeCut(line, at, at + MaxChars);
+        while (line.size() > m_wholeLineChars && line.size() - at > CutChars) {
+            // The last space in the second half of the block's room that
+            // stands between two characters, else anywhere a character
+            // does not split.
+            qsizetype cut = -1;
+            for (qsizetype i = at + CutChars; i >= at + CutChars / 2 && cut < 0; --i) {
+                if (line.at(i) == QLatin1Char(' ') && isCharacterBoundary(line, i) &&
+                    isCharacterBoundary(line, i + 1))
+                    cut = i;
+            }
+            const bool space = cut >= 0;
+            if (!space)
+                cut = characterCut(line, at, at + CutChars);
             m_out.text += line.mid(at, cut - at);
-            boundary(space >= 0 ? int(u' ') : Nothing);
-            at = space >= 0 ? cut + 1 : cut;
+            boundary(space ? Space : Nothing);
+            at = space ? cut + 1 : cut;
         }
         m_out.text += line.mid(at);
-        m_length += line.size() - at;
     }
 
     Layout take() { return std::move(m_out); }
 
 private:
     Layout m_out;
+    int m_wholeLineChars;
     int m_block = 0;
-    qsizetype m_length = 0;
 };
 
 } // namespace
 
-Layout layout(const QString &text)
+bool isCharacterBoundary(QStringView text, qsizetype at)
 {
-    Builder builder(text.size());
+    if (at <= 0 || at >= text.size())
+        return true;
+    // Grapheme clusters are decided by a few characters around the cut;
+    // a run of flags is paired from its start, so take the whole run.
+    qsizetype from = qMax<qsizetype>(0, at - 32);
+    while (from >= 2 && isRegionalIndicatorAt(text, from - 2))
+        from -= 2;
+    const qsizetype to = qMin<qsizetype>(text.size(), at + 32);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.mid(from, to - from));
+    finder.setPosition(at - from);
+    return finder.isAtBoundary();
+}
+
+Layout layout(const QString &text, int wholeLineChars)
+{
+    Builder builder(text.size(), wholeLineChars);
     const QStringView all(text);
     qsizetype start = 0;
-    char16_t separator = 0;
+    int kind = LineEnd;
     for (qsizetype i = 0; i < all.size(); ++i) {
         const char16_t c = all.at(i).unicode();
         if (!isSeparator(c))
             continue;
-        builder.line(all.mid(start, i - start), separator, start == 0);
-        separator = c;
+        builder.line(all.mid(start, i - start), kind, start == 0);
+        kind = c == u'\n' ? LineEnd : int(c);
         start = i + 1;
     }
-    builder.line(all.mid(start), separator, start == 0);
+    builder.line(all.mid(start), kind, start == 0);
     return builder.take();
 }
 
@@ -96,17 +121,6 @@ void appendBoundary(QString &out, int kind)
         out += QLatin1Char('\n');
     else if (kind != Nothing)
         out += QChar(char16_t(kind));
-}
-
-void appendBlockText(QString &out, QStringView blockText)
-{
-    const qsizetype from = out.size();
-    out += blockText;
-    QChar *c = out.data() + from;
-    for (const QChar *end = out.constData() + out.size(); c != end; ++c) {
-        if (*c == QChar::LineSeparator)
-            *c = QLatin1Char('\n');
-    }
 }
 
 void forEachBlock(const Layout &layout,
@@ -137,7 +151,7 @@ QString join(const Layout &layout)
         if (!first)
             appendBoundary(out, kindBefore);
         first = false;
-        appendBlockText(out, text);
+        out += text;
     });
     return out;
 }

@@ -6,24 +6,25 @@
 #include <utility>
 #include <vector>
 
-// How a text is cut into the writing area's blocks. Laying out one block
-// costs more than linearly in its length, and building the document costs
-// per block, so short lines are joined into blocks of about JoinChars (their
-// line ends become line separators, which look and edit the same) and long
-// lines are cut so that no block exceeds MaxChars.
+// How a text is cut into the writing area's blocks. Each line is a block of
+// its own, as in any plain editor, so every key acts and every paragraph
+// shows as there. Laying out a block costs more than linearly in its
+// length, so a line longer than any paragraph (WholeLineChars: minified
+// data, not prose) is cut into blocks of at most CutChars.
 //
 // Each block remembers what the boundary before it stands for in the saved
 // text: a line end (the default, what Enter makes), nothing (a long line cut
 // where it had no space), or the one character the cut replaced: a space, or
 // a separator character of the file's own that the document cannot hold
-// inside a block (U+2028, U+2029, U+FDD0, U+FDD1).
+// inside a block (U+2029, U+FDD0, U+FDD1).
 namespace TextBlocks {
 
-inline constexpr int JoinChars = 512;
-inline constexpr int MaxChars = 1024;
+inline constexpr int CutChars = 1024;
+inline constexpr int WholeLineChars = 131072;
 
 inline constexpr int LineEnd = -1;
 inline constexpr int Nothing = 0;
+inline constexpr int Space = ' ';
 
 struct Layout
 {
@@ -33,12 +34,12 @@ struct Layout
     std::vector<std::pair<int, int>> boundaries;
 };
 
-Layout layout(const QString &text);
+// Lines longer than wholeLineChars are cut (a parameter so that tests can
+// reach cuts with short texts).
+Layout layout(const QString &text, int wholeLineChars = WholeLineChars);
 
 // What a boundary of the given kind adds to the saved text.
 void appendBoundary(QString &out, int kind);
-// A block's own characters as saved: its line separators are line ends.
-void appendBlockText(QString &out, QStringView blockText);
 
 // Each block in order with what the boundary before it stands for (the
 // first block's is LineEnd and stands for nothing).
@@ -47,5 +48,8 @@ void forEachBlock(const Layout &layout,
 
 // The saved text of a layout; layout() and this are inverses.
 QString join(const Layout &layout);
+
+// Whether a cut before text[at] splits no user-perceived character.
+bool isCharacterBoundary(QStringView text, qsizetype at);
 
 } // namespace TextBlocks

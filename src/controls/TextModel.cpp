@@ -1,0 +1,464 @@
+#include "controls/TextModel.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int kKindProperty = QTextFormat::UserProperty + 1;
+
+QTextCharFormat kindFormat(int kind)
+{
+    QTextCharFormat format;
+    if (kind != TextBlocks::LineEnd)
+        format.setProperty(kKindProperty, kind);
+    return format;
+}
+
+bool isCut(int kind)
+{
+    return kind == TextBlocks::Space || kind == TextBlocks::Nothing;
+}
+
+} // namespace
+
+TextModel::TextModel(QTextDocument *document) : QObject(document), m_document(document)
+{
+    connect(document, &QTextDocument::contentsChange, this, [this](int from, int, int added) {
+        if (m_editDepth == 0)
+            return;
+        m_changeFrom = m_changeFrom < 0 ? from : qMin(m_changeFrom, from);
+        m_changeEnd = qMax(m_changeEnd, from + added);
+    });
+}
+
+int TextModel::kindBefore(const QTextBlock &block) const
+{
+    if (block.position() == 0)
+        return TextBlocks::LineEnd;
+    const QTextCharFormat format = block.charFormat();
+    return format.hasProperty(kKindProperty) ? format.intProperty(kKindProperty)
+                                             : TextBlocks::LineEnd;
+}
+
+bool TextModel::inCutLine(const QTextBlock &block) const
+{
+    return m_cuts && (isCut(kindBefore(block)) ||
+                      (block.next().isValid() && isCut(kindBefore(block.next()))));
+}
+
+TextBlocks::Layout TextModel::layout(const QString &text) const
+{
+    return TextBlocks::layout(text, m_wholeLineChars);
+}
+
+void TextModel::markBoundaries(const TextBlocks::Layout &layout)
+{
+    m_cuts = m_hiddenCuts = false;
+    if (layout.boundaries.empty())
+        return;
+    m_document->setUndoRedoEnabled(false);
+    QTextCursor cursor(m_document);
+    cursor.beginEditBlock();
+    QTextBlock block = m_document->begin();
+    int number = 0;
+    for (const auto &[at, kind] : layout.boundaries) {
+        for (; number < at; ++number)
+            block = block.next();
+        cursor.setPosition(block.position());
+        cursor.setBlockCharFormat(kindFormat(kind));
+        m_cuts = m_cuts || isCut(kind);
+        m_hiddenCuts = m_hiddenCuts || kind == TextBlocks::Nothing;
+    }
+    cursor.endEditBlock();
+    m_document->setUndoRedoEnabled(true);
+}
+
+bool TextModel::hasLongLine(const QString &text) const
+{
+    qsizetype line = 0;
+    for (const QChar c : text) {
+        const bool ends = c == QLatin1Char('\n') || c == QChar(0x2029) || c == QChar(0xFDD0) ||
+                          c == QChar(0xFDD1);
+        line = ends ? 0 : line + 1;
+        if (line > m_wholeLineChars)
+            return true;
+    }
+    return false;
+}
+
+void TextModel::insert(QTextCursor &cursor, const QString &text)
+{
+    bool first = true;
+    TextBlocks::forEachBlock(layout(text), [&](int kindBefore, QStringView own) {
+        if (!first) {
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            if (kindBefore != TextBlocks::LineEnd)
+                cursor.setBlockCharFormat(kindFormat(kindBefore));
+            m_cuts = m_cuts || isCut(kindBefore);
+            m_hiddenCuts = m_hiddenCuts || kindBefore == TextBlocks::Nothing;
+        }
+        first = false;
+        cursor.insertText(own.toString(), QTextCharFormat());
+    });
+}
+
+void TextModel::markPasted(int start, const QString &text)
+{
+    QTextCursor cursor(m_document);
+    bool open = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c != 0x2029 && c != 0xFDD0 && c != 0xFDD1)
+            continue;
+        if (!open)
+            cursor.joinPreviousEditBlock();
+        open = true;
+        cursor.setPosition(start + int(i) + 1);
+        cursor.setBlockCharFormat(kindFormat(c));
+    }
+    if (!open)
+        return;
+    // The paste's last character written again, so that its step ends as
+    // the editor's own does: redo leaves the caret at its end and typing
+    // right after it joins it.
+    const int end = start + int(text.size());
+    const bool pair = text.size() > 1 && text.back().isLowSurrogate();
+    const QString tail = text.right(pair ? 2 : 1);
+    cursor.setPosition(end - int(tail.size()));
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    const QTextCharFormat format = kindFormat(kindBefore(m_document->findBlock(end)));
+    const bool separator = cursor.selectedText() == QString(QChar::ParagraphSeparator);
+    const QTextCharFormat own = separator ? format : cursor.charFormat();
+    cursor.removeSelectedText();
+    if (separator)
+        cursor.insertBlock(cursor.blockFormat(), own);
+    else
+        cursor.insertText(tail, own);
+    cursor.endEditBlock();
+}
+
+int TextModel::lineEnd(const QTextBlock &block) const
+{
+    QTextBlock last = block;
+    while (last.next().isValid() && isCut(kindBefore(last.next())))
+        last = last.next();
+    return last.position() + last.length() - 1;
+}
+
+QString TextModel::text() const
+{
+    return textBetween(0, m_document->characterCount() - 1);
+}
+
+QString TextModel::textBetween(int from, int to) const
+{
+    QString out;
+    out.reserve(to - from);
+    for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = block.position();
+        if (start > from)
+            TextBlocks::appendBoundary(out, kindBefore(block));
+        const QString own = block.text();
+        const int first = qMax(from, start) - start;
+        const int last = qMin<int>(to - start, own.size());
+        if (last > first)
+            out += QStringView(own).mid(first, last - first);
+    }
+    return out;
+}
+
+int TextModel::textLength() const
+{
+    return toText(m_document->characterCount() - 1);
+}
+
+int TextModel::toText(int position) const
+{
+    if (!m_hiddenCuts)
+        return position;
+    int hidden = 0;
+    for (QTextBlock block = m_document->begin(); block.isValid() && block.position() <= position;
+         block = block.next()) {
+        if (block.position() > 0 && kindBefore(block) == TextBlocks::Nothing)
+            ++hidden;
+    }
+    return position - hidden;
+}
+
+int TextModel::toDocument(int position) const
+{
+    if (!m_hiddenCuts)
+        return position;
+    int hidden = 0;
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        if (block.position() > 0 && kindBefore(block) == TextBlocks::Nothing) {
+            if (block.position() - 1 - hidden >= position)
+                break;
+            ++hidden;
+        }
+    }
+    return position + hidden;
+}
+
+void TextModel::beginEdit()
+{
+    if (m_editDepth++ > 0)
+        return;
+    m_changeFrom = m_changeEnd = -1;
+}
+
+void TextModel::endEdit()
+{
+    if (--m_editDepth > 0 || m_changeFrom < 0)
+        return;
+    QTextCursor step(m_document);
+    bool open = false;
+    mend(step, open);
+    if (open)
+        step.endEditBlock();
+}
+
+// A cut that stands for nothing next to a block the edit emptied goes.
+void TextModel::mend(QTextCursor &step, bool &open)
+{
+    auto join = [&] {
+        if (!open)
+            step.joinPreviousEditBlock();
+        open = true;
+    };
+    const int end = qMin(m_changeEnd, m_document->characterCount() - 1);
+    const QTextBlock first = m_document->findBlock(m_changeFrom);
+
+    if (!m_hiddenCuts)
+        return;
+    QTextBlock b = first.previous().isValid() ? first.previous() : first;
+    const int until = m_document->findBlock(end).next().position();
+    while (b.isValid() && (until < 0 || b.position() <= until)) {
+        const QTextBlock next = b.next();
+        if (next.isValid() && kindBefore(next) == TextBlocks::Nothing &&
+            (b.length() == 1 || next.length() == 1)) {
+            join();
+            step.setPosition(next.position() - 1);
+            step.setPosition(next.position(), QTextCursor::KeepAnchor);
+            step.removeSelectedText();
+            b = m_document->findBlock(step.position());
+            continue;
+        }
+        b = next;
+    }
+}
+
+bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
+{
+    if (event.matches(QKeySequence::InsertParagraphSeparator) && needsOwnEnter(cursor)) {
+        enter(cursor);
+        return true;
+    }
+    // Qt gives new text the format of the character before it, which in an
+    // empty block is the separator before, boundary and all; a separator
+    // typed there is made here as the editor would, but as a line end.
+    if (cursor.charFormat().hasProperty(kKindProperty)) {
+        const QString typed = event.text();
+        const bool separator = std::any_of(typed.begin(), typed.end(), [](QChar c) {
+            return c == QChar(0x2029) || c == QChar(0xFDD0) || c == QChar(0xFDD1);
+        });
+        if (separator && typed.front().isPrint() &&
+            !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            QTextCharFormat plain = cursor.charFormat();
+            plain.clearProperty(kKindProperty);
+            cursor.insertText(typed, plain);
+            return true;
+        }
+    }
+    if (!m_cuts)
+        return false;
+    if (m_hiddenCuts && cursor.selectionEnd() - cursor.selectionStart() == 1) {
+        // Both sides of a hidden cut are one place: nothing is selected.
+        const QTextBlock after = m_document->findBlock(cursor.selectionEnd());
+        if (after.position() == cursor.selectionEnd() && kindBefore(after) == TextBlocks::Nothing)
+            cursor.setPosition(cursor.position());
+    }
+    if (!inCutLine(cursor.block()))
+        return false;
+    if (event.matches(QKeySequence::MoveToNextWord) ||
+        event.matches(QKeySequence::SelectNextWord) ||
+        event.matches(QKeySequence::MoveToPreviousWord) ||
+        event.matches(QKeySequence::SelectPreviousWord)) {
+        const bool forward = event.matches(QKeySequence::MoveToNextWord) ||
+                             event.matches(QKeySequence::SelectNextWord);
+        const bool select = event.matches(QKeySequence::SelectNextWord) ||
+                            event.matches(QKeySequence::SelectPreviousWord);
+        cursor.setPosition(wordTarget(cursor, forward),
+                           select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        return true;
+    }
+    if (event.matches(QKeySequence::DeleteEndOfWord) ||
+        event.matches(QKeySequence::DeleteStartOfWord)) {
+        if (!cursor.hasSelection())
+            cursor.setPosition(wordTarget(cursor, event.matches(QKeySequence::DeleteEndOfWord)),
+                               QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        return true;
+    }
+    return m_hiddenCuts && acrossHiddenCut(event, cursor);
+}
+
+// Qt's Enter makes the new separator with the format before the caret (a
+// boundary's, in an empty block after one), and after an empty line it
+// first resets the formats of the selection it replaces, boundaries and
+// all. Where either would touch a boundary, Enter is made here.
+bool TextModel::needsOwnEnter(const QTextCursor &cursor) const
+{
+    if (cursor.charFormat().hasProperty(kKindProperty))
+        return true;
+    if (!cursor.hasSelection() || !cursor.block().text().isEmpty())
+        return false;
+    for (QTextBlock b = m_document->findBlock(cursor.selectionStart()).next();
+         b.isValid() && b.position() <= cursor.selectionEnd(); b = b.next()) {
+        if (kindBefore(b) != TextBlocks::LineEnd)
+            return true;
+    }
+    return false;
+}
+
+// The same steps as Qt's Enter, in the same undo steps, so that undo and
+// redo leave the caret where they would; but the formats the selection had
+// stand, and the new separator is a line end.
+void TextModel::enter(QTextCursor &cursor) const
+{
+    QTextBlockFormat blockFormat = cursor.blockFormat();
+    QTextCharFormat charFormat = cursor.charFormat();
+    charFormat.clearProperty(kKindProperty);
+    if (cursor.block().text().isEmpty()) {
+        blockFormat = QTextBlockFormat();
+        charFormat = QTextCharFormat();
+        cursor.setBlockFormat(blockFormat);
+        if (cursor.hasSelection()) {
+            QTextCursor each(m_document);
+            each.beginEditBlock();
+            auto restate = [&](int from, int length, const QTextCharFormat &format) {
+                each.setPosition(from);
+                each.setPosition(from + length, QTextCursor::KeepAnchor);
+                each.setCharFormat(format);
+            };
+            const int start = cursor.selectionStart();
+            const int end = cursor.selectionEnd();
+            for (QTextBlock b = m_document->findBlock(start); b.isValid() && b.position() < end;
+                 b = b.next()) {
+                for (auto it = b.begin(); !it.atEnd(); ++it) {
+                    const QTextFragment f = it.fragment();
+                    const int from = qMax(start, f.position());
+                    const int to = qMin(end, f.position() + f.length());
+                    if (to > from)
+                        restate(from, to - from, f.charFormat());
+                }
+                const int separator = b.position() + b.length() - 1;
+                if (separator >= start && separator < end && b.next().isValid())
+                    restate(separator, 1, b.next().charFormat());
+            }
+            each.endEditBlock();
+        } else {
+            cursor.setCharFormat(charFormat);
+        }
+    }
+    cursor.insertBlock(blockFormat, charFormat);
+}
+
+// Where a hidden cut lies, arrows and deletions act on the character beyond
+// it, as they would in the one line the user sees.
+bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const
+{
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier)
+        return false;
+    if (cursor.hasSelection() && mods != Qt::ShiftModifier)
+        return false;
+    const QTextBlock block = cursor.block();
+    const bool atStart =
+        cursor.atBlockStart() && block.position() > 0 && kindBefore(block) == TextBlocks::Nothing;
+    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() &&
+                       kindBefore(block.next()) == TextBlocks::Nothing;
+    const auto mode = mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    switch (event.key()) {
+    case Qt::Key_Right:
+        if (!atEnd)
+            return false;
+        cursor.movePosition(QTextCursor::NextCharacter, mode, 2);
+        return true;
+    case Qt::Key_Left:
+        if (!atStart)
+            return false;
+        cursor.movePosition(QTextCursor::PreviousCharacter, mode, 2);
+        return true;
+    case Qt::Key_Backspace:
+        if (!atStart || cursor.hasSelection())
+            return false;
+        cursor.movePosition(QTextCursor::PreviousCharacter);
+        cursor.deletePreviousChar();
+        return true;
+    case Qt::Key_Delete:
+        if (!atEnd || cursor.hasSelection())
+            return false;
+        cursor.movePosition(QTextCursor::NextCharacter);
+        cursor.deleteChar();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Where a word key takes the cursor in a cut line, reckoned on the line's
+// own text around it, as one block holding the whole line would: the
+// blocks around the cursor, widened until the answer lies inside them.
+int TextModel::wordTarget(const QTextCursor &cursor, bool forward) const
+{
+    const QTextBlock at = cursor.block();
+    for (int reach = 4;; reach *= 4) {
+        QTextBlock first = at;
+        for (int i = 0; i < reach && isCut(kindBefore(first)); ++i)
+            first = first.previous();
+        QTextBlock last = at;
+        for (int i = 0; i < reach && last.next().isValid() && isCut(kindBefore(last.next())); ++i)
+            last = last.next();
+        const bool lineStart = !isCut(kindBefore(first));
+        const bool lineEnd = !(last.next().isValid() && isCut(kindBefore(last.next())));
+
+        QString window;
+        std::vector<std::pair<int, int>> offsets; // (offset in window, block position)
+        int here = 0;
+        for (QTextBlock b = first;; b = b.next()) {
+            if (b != first)
+                TextBlocks::appendBoundary(window, kindBefore(b));
+            offsets.emplace_back(int(window.size()), b.position());
+            if (b == at)
+                here = int(window.size()) + cursor.positionInBlock();
+            window += b.text();
+            if (b == last)
+                break;
+        }
+        if (forward && here == window.size() && lineEnd)
+            return last.next().isValid() ? last.next().position() : cursor.position();
+        if (!forward && here == 0 && lineStart)
+            return qMax(0, first.position() - 1);
+        QTextLayout layout(window);
+        const int target = forward ? layout.nextCursorPosition(here, QTextLayout::SkipWords)
+                                   : layout.previousCursorPosition(here, QTextLayout::SkipWords);
+        if ((forward && target == window.size() && !lineEnd) ||
+            (!forward && target == 0 && !lineStart))
+            continue;
+        // Back to the document: the block the offset falls in (the earlier
+        // one where two blocks meet at a hidden cut).
+        for (const auto &[offset, position] : offsets) {
+            const int length = m_document->findBlock(position).length() - 1;
+            if (target <= offset + length)
+                return position + (target - offset);
+        }
+        return cursor.position();
+    }
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "controls/TextBlocks.h"
+
+#include <QObject>
+#include <QTextCursor>
+
+class QKeyEvent;
+class QTextBlock;
+class QTextDocument;
+
+// The writing area's text as its QTextDocument holds it (TextBlocks says how
+// a text is cut into blocks), and the mending that keeps every edit exact.
+//
+// Invariants, after every load, key, paste, undo and redo:
+// - The saved text is the blocks' own text joined by what each boundary
+//   stands for; every other character, U+2028 included, is held as it is.
+// - What a boundary stands for is a property of its block separator's
+//   character format, so the separator takes it along through every edit,
+//   and undo and redo bring it back with the separator. A separator the
+//   user makes stands for a line end; no other character has the property.
+// - A cut that stands for nothing has a non-empty block on either side, so
+//   its two sides are one place in the saved text and no more.
+// - Cuts lie only in lines longer than wholeLineChars(). Left, Right,
+//   Backspace, Delete and the word keys act across a cut as on the one line
+//   it is; Home and End act on the lines shown.
+// Document positions equal saved-text positions unless a cut that stands
+// for nothing lies before them; toText() and toDocument() convert.
+class TextModel : public QObject
+{
+public:
+    explicit TextModel(QTextDocument *document);
+
+    int wholeLineChars() const { return m_wholeLineChars; }
+    void setWholeLineChars(int chars) { m_wholeLineChars = chars; }
+
+    // The document's text for a saved text, and its cuts marked in the
+    // document once that holds it (no undo step: loading is not an edit).
+    TextBlocks::Layout layout(const QString &text) const;
+    void markBoundaries(const TextBlocks::Layout &layout);
+
+    // Whether a text has a line to cut. Inserts text at the cursor, its long
+    // lines cut as a load cuts them.
+    bool hasLongLine(const QString &text) const;
+    void insert(QTextCursor &cursor, const QString &text);
+
+    // After the editor pasted text at start: the text's own separators
+    // marked, in the paste's undo step.
+    void markPasted(int start, const QString &text);
+
+    // The document position where the line holding this block ends.
+    int lineEnd(const QTextBlock &block) const;
+
+    QString text() const;
+    QString textBetween(int from, int to) const; // document positions
+    int textLength() const;
+    int toText(int position) const;
+    int toDocument(int position) const;
+
+    // Around every user edit (they may nest): records what it changed, then
+    // mends cuts within the edit's own undo step.
+    void beginEdit();
+    void endEdit();
+
+    // A key that acts across a cut, or would make a separator that stands
+    // for something else than a line end: moves or edits the cursor and
+    // returns true; false leaves the key to the editor.
+    bool keyAtCut(const QKeyEvent &event, QTextCursor &cursor);
+
+private:
+    int kindBefore(const QTextBlock &block) const;
+    bool inCutLine(const QTextBlock &block) const;
+    bool needsOwnEnter(const QTextCursor &cursor) const;
+    void enter(QTextCursor &cursor) const;
+    bool acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const;
+    int wordTarget(const QTextCursor &cursor, bool forward) const;
+    void mend(QTextCursor &step, bool &open);
+
+    QTextDocument *m_document;
+    int m_wholeLineChars = TextBlocks::WholeLineChars;
+    bool m_cuts = false;       // a cut may be in the document
+    bool m_hiddenCuts = false; // a cut that stands for nothing may be
+    int m_editDepth = 0;
+    int m_changeFrom = -1;
+    int m_changeEnd = -1;
+};
