@@ -172,6 +172,8 @@ void key(QWidget *target, int code, const QString &text)
 // The text a size run loads: prose, or one line with or without spaces.
 QByteArray generate(const QString &shape, qint64 bytes)
 {
+    if (shape == QLatin1String("paragraph")) // one paragraph between two short lines
+        return "before\n" + generateLine(bytes, false) + "\nafter\n";
     if (shape == QLatin1String("line"))
         return generateLine(bytes, false);
     if (shape == QLatin1String("solid"))
@@ -279,8 +281,9 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
                   QStringLiteral("a"));
     keystrokes_at(text, QStringLiteral("end"), -1, Qt::Key_A, QStringLiteral("a"));
     const long peak = peakRssMb(); // before the comparison editor below
-    if (shape == QLatin1String("prose")) {
-        // One huge block would take minutes to lay out: prose only.
+    if (shape == QLatin1String("prose") || shape == QLatin1String("paragraph")) {
+        // One huge block would take minutes to lay out: prose and
+        // paragraphs only.
         QPlainTextEdit plain;
         plain.setFont(text.font());
         plain.setGeometry(writer.geometry());

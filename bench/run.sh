@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds in release mode, runs the benchmark for start-up, for 1, 10 and
-# 50 MB of prose, and for single lines of 1 MB and 64 MiB with and without
-# spaces (each in its own process, so peak memory is its own), and writes
-# docs/performance.md.
+# 50 MB of prose, for single paragraphs of 2k, 8k and 64k characters, and for
+# single lines of 1 MB and 64 MiB with and without spaces (each in its own
+# process, so peak memory is its own), and writes docs/performance.md.
 #   bench/run.sh [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +16,10 @@ export QT_QPA_PLATFORM=offscreen INKWELLOR_PROGRAM_DIR=$build/src
 lines=("$("$bench" --startup "$runs" 2>/dev/null)")
 for mb in 1 10 50; do
     lines+=("$("$bench" --size "$mb" 2>/dev/null)")
+done
+paragraphs=()
+for bytes in 2000 8000 64000; do
+    paragraphs+=("$("$bench" --shape paragraph --bytes "$bytes" 2>/dev/null)")
 done
 long=()
 for bytes in 1000000 67108864; do
@@ -86,11 +90,28 @@ s=${lines[0]}
     row "peak resident memory after loading (MB, VmHWM)" load_peak_rss_mb
     row "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb
     echo
+    echo "## Long paragraphs"
+    echo
+    echo "One paragraph of words (one line of the file) between two short lines, a key in its"
+    echo "middle, to pixels as above, against a plain QPlainTextEdit holding it as one block."
+    echo
+    echo "| | 2k characters | 8k characters | 64k characters |"
+    echo "|---|---:|---:|---:|"
+    pararow() { # pararow TITLE KEY
+        printf '| %s |' "$1"
+        for l in "${paragraphs[@]}"; do printf ' %s |' "$(get "$l" "$2")"; done
+        echo
+    }
+    pararow "key in the middle: median (ms)" key_middle_median_ms
+    pararow "key in the middle: to pixels, median (ms)" key_middle_pixels_median_ms
+    pararow "plain QPlainTextEdit, key in the middle: median (ms)" key_plain_middle_median_ms
+    pararow "plain QPlainTextEdit, key in the middle: to pixels, median (ms)" key_plain_middle_pixels_median_ms
+    echo
     echo "## Long lines"
     echo
     echo "One line without a line end, of words between spaces or of letters alone (like"
-    echo "minified data). The writing area cuts it into blocks of at most 1024 characters that"
-    echo "save back as the one line; timed as above."
+    echo "minified data). A line of more than 131,072 characters is cut into blocks of at most"
+    echo "1024 characters that save back as the one line; timed as above."
     echo
     echo "| | 1 MB, words | 1 MB, no spaces | 64 MiB, words | 64 MiB, no spaces |"
     echo "|---|---:|---:|---:|---:|"

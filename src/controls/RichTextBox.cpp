@@ -237,10 +237,15 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
         // is to hold what the page shows.
         QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
                         event->text(), event->isAutoRepeat(), ushort(event->count()));
-        keyPressEvent(&plain);
+        edit(&plain);
         event->setAccepted(plain.isAccepted());
         return;
     }
+    edit(event);
+}
+
+void RichTextBox::edit(QKeyEvent *event)
+{
     m_model->beginEdit();
     QTextCursor cursor = textCursor();
     if (m_model->keyAtCut(*event, cursor)) {

@@ -68,6 +68,7 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    void edit(QKeyEvent *event);
     void updateMargin();
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);

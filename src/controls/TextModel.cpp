@@ -152,7 +152,18 @@ int TextModel::lineEnd(const QTextBlock &block) const
 
 QString TextModel::text() const
 {
-    return textBetween(0, m_document->characterCount() - 1);
+    if (m_hiddenCuts)
+        return textBetween(0, m_document->characterCount() - 1);
+    // One pass over the document's own text, then each separator written
+    // as what it stands for: far cheaper than a string per block.
+    QString out = m_document->toRawText();
+    QChar *c = out.data();
+    for (QTextBlock block = m_document->begin().next(); block.isValid(); block = block.next()) {
+        const int kind = kindBefore(block);
+        c[block.position() - 1] =
+            kind == TextBlocks::LineEnd ? QChar(u'\n') : QChar(char16_t(kind));
+    }
+    return out;
 }
 
 QString TextModel::textBetween(int from, int to) const
@@ -415,9 +426,11 @@ bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) con
 
 // Where a word key takes the cursor in a cut line, reckoned on the line's
 // own text around it, as one block holding the whole line would: the
-// blocks around the cursor, widened until the answer lies inside them.
+// blocks around the cursor, widened until the answer lies inside them, or
+// until they hold a megabyte (a "word" of minified data stops there).
 int TextModel::wordTarget(const QTextCursor &cursor, bool forward) const
 {
+    constexpr int kMostBlocks = (1 << 20) / TextBlocks::CutChars;
     const QTextBlock at = cursor.block();
     for (int reach = 4;; reach *= 4) {
         QTextBlock first = at;
@@ -449,8 +462,9 @@ int TextModel::wordTarget(const QTextCursor &cursor, bool forward) const
         QTextLayout layout(window);
         const int target = forward ? layout.nextCursorPosition(here, QTextLayout::SkipWords)
                                    : layout.previousCursorPosition(here, QTextLayout::SkipWords);
-        if ((forward && target == window.size() && !lineEnd) ||
-            (!forward && target == 0 && !lineStart))
+        if (((forward && target == window.size() && !lineEnd) ||
+             (!forward && target == 0 && !lineStart)) &&
+            reach < kMostBlocks)
             continue;
         // Back to the document: the block the offset falls in (the earlier
         // one where two blocks meet at a hidden cut).
