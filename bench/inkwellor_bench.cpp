@@ -223,6 +223,11 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
 
     modal.fileName = source;
     const double load = command(1);
+    // Joined lines are split while idle; the keys below come after that.
+    const double split = timed([&] {
+        while (text.model().splitting())
+            QCoreApplication::processEvents();
+    });
     const long loadRss = peakRssMb();
 
     modal.fileName = dir.filePath(QStringLiteral("saved.txt"));
@@ -298,10 +303,11 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
     keystrokes_at(text, QStringLiteral("enter"), 0, Qt::Key_Return, QStringLiteral("\r"));
 
     std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f "
+                "idle_split_ms=%.1f "
                 "load_ratio=%.2f save_ms=%.1f "
                 "save_floor_ms=%.1f save_ratio=%.2f fore_color_ms=%.1f back_color_ms=%.1f "
                 "font_ms=%.1f peak_rss_mb=%ld reports=%d%s\n",
-                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load,
+                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load, split,
                 load / readFloor, save, saveFloor, save / saveFloor, foreColor, backColor, font,
                 peak, modal.reports, qPrintable(keys));
     return modal.reports == 0 ? 0 : 1;

@@ -56,7 +56,9 @@ s=${lines[0]}
     echo "## Commands, keystrokes and memory"
     echo
     echo "Load File is timed from the click to the loaded text painted; its floor is reading and"
-    echo "decoding the same file in the same run. Save File's floor is encoding and writing the same"
+    echo "decoding the same file in the same run. A load joins short lines into blocks, which the"
+    echo "idle time after it splits into a block a line (any input first finishes that); the keys"
+    echo "below come after it. Save File's floor is encoding and writing the same"
     echo "text. The look commands are timed from the click to the writing area painted. A keystroke"
     echo "is the key's handling (median and worst of 21); \"painted\" adds a full repaint of the"
     echo "writing area, which Qt does once per frame however many keys arrive; \"to pixels\" adds"
@@ -73,6 +75,7 @@ s=${lines[0]}
     row "read + decode floor (ms)" read_floor_ms
     row "Load File (ms)" load_ms
     row "Load File / floor" load_ratio
+    row "then splitting joined lines while idle (ms)" idle_split_ms
     row "encode + write floor (ms)" save_floor_ms
     row "Save File (ms)" save_ms
     row "Save File / floor" save_ratio

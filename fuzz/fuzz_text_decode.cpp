@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!again.error.isEmpty() || again.text != d.text)
         std::abort();
     const TextBlocks::Layout layout = TextBlocks::layout(d.text);
-    if (TextBlocks::join(layout) != d.text)
+    if (TextBlocks::join(layout) != d.text ||
+        TextBlocks::join(TextBlocks::layout(d.text, TextBlocks::WholeLineChars, true)) != d.text)
         std::abort();
     for (const QStringView block : QStringView(layout.text).split(QLatin1Char('\n')))
         if (block.size() > TextBlocks::WholeLineChars)

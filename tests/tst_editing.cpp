@@ -613,6 +613,8 @@ private slots:
         for (int length : {1000, 2600, 16000, 64000})
             for (int width : {480, 900})
                 QTest::addRow("%d characters, %d pixels wide", length, width) << length << width;
+        // Lines of 60 characters, which a load first joins into blocks.
+        QTest::newRow("short lines, 480 pixels wide") << 60 << 480;
     }
 
     void paragraphsShowWhole()
@@ -623,6 +625,8 @@ private slots:
         QString paragraph;
         while (paragraph.size() < length)
             paragraph += QString(1 + r.below(9), QChar(u'a' + r.below(26))) + QLatin1Char(' ');
+        if (length < 100)
+            paragraph = (paragraph + QLatin1Char('\n')).repeated(60);
         Pair pair(m_dir.path(), TextBlocks::WholeLineChars);
         pair.resize(width, 700);
         pair.load(QStringLiteral("before\n") + paragraph + QStringLiteral("\nafter"));

@@ -29,7 +29,7 @@ public:
 } // namespace
 
 RichTextBox::RichTextBox(QWidget *parent)
-    : QPlainTextEdit(parent), m_model(new TextModel(document())),
+    : QPlainTextEdit(parent), m_model(new TextModel(document())), m_splitter(new QTimer(this)),
       m_selColor(OleColor::fromColor(palette().color(QPalette::Text))),
       m_backColor(OleColor::WindowBackground)
 {
@@ -38,6 +38,10 @@ RichTextBox::RichTextBox(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setMouseTracking(true);
+    verticalScrollBar()->installEventFilter(this);
+    m_splitter->setInterval(0);
+    m_splitter->setSingleShot(true);
+    connect(m_splitter, &QTimer::timeout, this, [this] { splitJoinedLines(8 * 1000 * 1000); });
     setBackColor(m_backColor);
     updateMargin();
 }
@@ -86,7 +90,7 @@ void RichTextBox::loadFile(const QString &path)
     const TextFile::Decoded file = TextFile::read(path);
     if (!file.error.isEmpty())
         throw AppError(file.error);
-    const TextBlocks::Layout layout = m_model->layout(file.text);
+    const TextBlocks::Layout layout = m_model->layout(file.text, true);
     // setPlainText gives the new text the caret's character format, which
     // may be a boundary's: plain, with no selection to change.
     setTextCursor(QTextCursor(document()));
@@ -94,6 +98,8 @@ void RichTextBox::loadFile(const QString &path)
     setPlainText(layout.text);
     m_model->markBoundaries(layout);
     moveCursor(QTextCursor::Start);
+    if (m_model->splitting())
+        m_splitter->start();
 }
 
 void RichTextBox::saveFile(const QString &path) const
@@ -225,6 +231,7 @@ void RichTextBox::setGeometryTwips(int left, int top, int width, int height)
 
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
+    splitJoinedLines();
     emit keyDown(event->key(), event->modifiers());
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         // Undo and redo bring back states that were already whole.
@@ -260,6 +267,7 @@ void RichTextBox::edit(QKeyEvent *event)
 
 void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
+    splitJoinedLines();
     m_model->beginEdit();
     QPlainTextEdit::inputMethodEvent(event);
     m_model->endEdit();
@@ -277,6 +285,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (!source || !source->hasText())
         return;
+    splitJoinedLines();
     const QString text = TextFile::cleanPasted(source->text());
     if (text.isEmpty())
         return; // as a plain editor: an empty paste keeps the selection
@@ -307,6 +316,58 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         ensureCursorVisible();
     }
     m_model->endEdit();
+}
+
+// A load joins short lines, which the idle time after it splits, and any
+// input before that at once: no key ever meets a joined block. Positions
+// all stay, so the caret and selection are put back where they were.
+void RichTextBox::splitJoinedLines(qint64 budgetNs)
+{
+    if (!m_model->splitting())
+        return;
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    m_model->splitSome(budgetNs);
+    QTextCursor after = textCursor();
+    if (after.anchor() != anchor || after.position() != position) {
+        after.setPosition(anchor);
+        after.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(after);
+    }
+    if (m_model->splitting())
+        m_splitter->start();
+    else
+        m_splitter->stop();
+}
+
+// Until the first input the view stays where it is, at the top.
+bool RichTextBox::viewportEvent(QEvent *event)
+{
+    if (startsInput(event))
+        splitJoinedLines();
+    return QPlainTextEdit::viewportEvent(event);
+}
+
+bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == verticalScrollBar() && startsInput(event))
+        splitJoinedLines();
+    return QPlainTextEdit::eventFilter(watched, event);
+}
+
+bool RichTextBox::startsInput(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void RichTextBox::mouseMoveEvent(QMouseEvent *event)

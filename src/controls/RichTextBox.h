@@ -3,6 +3,7 @@
 #include "controls/TextModel.h"
 
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <cstdint>
 
 // The writing area. One font and one text colour hold for the whole text:
@@ -64,16 +65,21 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void edit(QKeyEvent *event);
+    void splitJoinedLines(qint64 budgetNs = -1);
+    static bool startsInput(const QEvent *event);
     void updateMargin();
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
     TextModel *m_model; // owned by the document
+    QTimer *m_splitter;
     std::int32_t m_selColor;
     std::int32_t m_backColor;
 };

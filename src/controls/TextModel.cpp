@@ -1,5 +1,6 @@
 #include "controls/TextModel.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -10,6 +11,16 @@
 namespace {
 
 constexpr int kKindProperty = QTextFormat::UserProperty + 1;
+// The user state of a block that holds joined lines.
+constexpr int kJoined = 1;
+
+void joinedLineEnds(QChar *from, QChar *to)
+{
+    for (; from != to; ++from) {
+        if (*from == QChar::LineSeparator)
+            *from = QLatin1Char('\n');
+    }
+}
 
 QTextCharFormat kindFormat(int kind)
 {
@@ -51,14 +62,20 @@ bool TextModel::inCutLine(const QTextBlock &block) const
                       (block.next().isValid() && isCut(kindBefore(block.next()))));
 }
 
-TextBlocks::Layout TextModel::layout(const QString &text) const
+TextBlocks::Layout TextModel::layout(const QString &text, bool join) const
 {
-    return TextBlocks::layout(text, m_wholeLineChars);
+    return TextBlocks::layout(text, m_wholeLineChars, join);
 }
 
 void TextModel::markBoundaries(const TextBlocks::Layout &layout)
 {
     m_cuts = m_hiddenCuts = false;
+    m_splitNext = -1;
+    if (!layout.joined.empty()) {
+        for (const int number : layout.joined)
+            m_document->findBlockByNumber(number).setUserState(kJoined);
+        m_splitNext = layout.joined.front();
+    }
     if (layout.boundaries.empty())
         return;
     m_document->setUndoRedoEnabled(false);
@@ -150,6 +167,36 @@ int TextModel::lineEnd(const QTextBlock &block) const
     return last.position() + last.length() - 1;
 }
 
+// Each joined block's lines written again as blocks of their own, with no
+// undo step: this runs before the first edit, so there is no undo history.
+void TextModel::splitSome(qint64 budgetNs)
+{
+    if (!splitting())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    const bool undo = m_document->isUndoRedoEnabled();
+    m_document->setUndoRedoEnabled(false);
+    QTextCursor cursor(m_document);
+    cursor.beginEditBlock();
+    QTextBlock block = m_document->findBlockByNumber(m_splitNext);
+    while (block.isValid() && (budgetNs < 0 || clock.nsecsElapsed() < budgetNs)) {
+        const QTextBlock next = block.next();
+        if (block.userState() == kJoined) {
+            block.setUserState(-1);
+            QString lines = block.text();
+            joinedLineEnds(lines.data(), lines.data() + lines.size());
+            cursor.setPosition(block.position());
+            cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+            cursor.insertText(lines, QTextCharFormat());
+        }
+        block = next;
+    }
+    cursor.endEditBlock();
+    m_document->setUndoRedoEnabled(undo);
+    m_splitNext = block.isValid() ? block.blockNumber() : -1;
+}
+
 QString TextModel::text() const
 {
     if (m_hiddenCuts)
@@ -158,10 +205,14 @@ QString TextModel::text() const
     // as what it stands for: far cheaper than a string per block.
     QString out = m_document->toRawText();
     QChar *c = out.data();
-    for (QTextBlock block = m_document->begin().next(); block.isValid(); block = block.next()) {
-        const int kind = kindBefore(block);
-        c[block.position() - 1] =
-            kind == TextBlocks::LineEnd ? QChar(u'\n') : QChar(char16_t(kind));
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        if (block.position() > 0) {
+            const int kind = kindBefore(block);
+            c[block.position() - 1] =
+                kind == TextBlocks::LineEnd ? QChar(u'\n') : QChar(char16_t(kind));
+        }
+        if (splitting() && block.userState() == kJoined)
+            joinedLineEnds(c + block.position(), c + block.position() + block.length() - 1);
     }
     return out;
 }
@@ -178,8 +229,11 @@ QString TextModel::textBetween(int from, int to) const
         const QString own = block.text();
         const int first = qMax(from, start) - start;
         const int last = qMin<int>(to - start, own.size());
-        if (last > first)
+        if (last > first) {
             out += QStringView(own).mid(first, last - first);
+            if (block.userState() == kJoined)
+                joinedLineEnds(out.data() + out.size() - (last - first), out.data() + out.size());
+        }
     }
     return out;
 }

@@ -21,6 +21,10 @@ class QTextDocument;
 //   user makes stands for a line end; no other character has the property.
 // - A cut that stands for nothing has a non-empty block on either side, so
 //   its two sides are one place in the saved text and no more.
+// - Right after a load, short lines may share a block, their line ends held
+//   as U+2028 (the block's user state says so); they are split into blocks
+//   of their own while the program is idle, and at once before any input
+//   reaches the writing area, so no key, click or undo step ever meets one.
 // - Cuts lie only in lines longer than wholeLineChars(). Left, Right,
 //   Backspace, Delete and the word keys act across a cut as on the one line
 //   it is; Home and End act on the lines shown.
@@ -34,10 +38,17 @@ public:
     int wholeLineChars() const { return m_wholeLineChars; }
     void setWholeLineChars(int chars) { m_wholeLineChars = chars; }
 
-    // The document's text for a saved text, and its cuts marked in the
-    // document once that holds it (no undo step: loading is not an edit).
-    TextBlocks::Layout layout(const QString &text) const;
+    // The document's text for a saved text (short lines joined for a load),
+    // and its cuts and joined lines marked in the document once that holds
+    // it (no undo step: loading is not an edit).
+    TextBlocks::Layout layout(const QString &text, bool join = false) const;
     void markBoundaries(const TextBlocks::Layout &layout);
+
+    // Joined lines still to be split, and splitting them for a while (all
+    // of them if budgetNs < 0). Every position stays, but cursors at a
+    // joined block's start move: the owner of one puts it back.
+    bool splitting() const { return m_splitNext >= 0; }
+    void splitSome(qint64 budgetNs);
 
     // Whether a text has a line to cut. Inserts text at the cursor, its long
     // lines cut as a load cuts them.
@@ -83,4 +94,5 @@ private:
     int m_editDepth = 0;
     int m_changeFrom = -1;
     int m_changeEnd = -1;
+    int m_splitNext = -1; // the block to look at next for joined lines
 };
