@@ -67,11 +67,16 @@ s=${lines[0]}
     echo
     echo "| | 1 MB | 10 MB | 50 MB |"
     echo "|---|---:|---:|---:|"
-    row() { # row TITLE KEY: one column per prose size
+    cells() { # cells TITLE KEY RUN...: one column per run
         printf '| %s |' "$1"
-        for l in "${lines[@]:1}"; do printf ' %s |' "$(get "$l" "$2")"; done
+        local key=$2
+        shift 2
+        for l in "$@"; do printf ' %s |' "$(get "$l" "$key")"; done
         echo
     }
+    row() { cells "$1" "$2" "${lines[@]:1}"; }
+    pararow() { cells "$1" "$2" "${paragraphs[@]}"; }
+    longrow() { cells "$1" "$2" "${long[@]}"; }
     row "read + decode floor (ms)" read_floor_ms
     row "Load File (ms)" load_ms
     row "Load File / floor" load_ratio
@@ -100,11 +105,6 @@ s=${lines[0]}
     echo
     echo "| | 2k characters | 8k characters | 64k characters |"
     echo "|---|---:|---:|---:|"
-    pararow() { # pararow TITLE KEY
-        printf '| %s |' "$1"
-        for l in "${paragraphs[@]}"; do printf ' %s |' "$(get "$l" "$2")"; done
-        echo
-    }
     pararow "key in the middle: median (ms)" key_middle_median_ms
     pararow "key in the middle: to pixels, median (ms)" key_middle_pixels_median_ms
     pararow "plain QPlainTextEdit, key in the middle: median (ms)" key_plain_middle_median_ms
@@ -118,11 +118,6 @@ s=${lines[0]}
     echo
     echo "| | 1 MB, words | 1 MB, no spaces | 64 MiB, words | 64 MiB, no spaces |"
     echo "|---|---:|---:|---:|---:|"
-    longrow() { # longrow TITLE KEY
-        printf '| %s |' "$1"
-        for l in "${long[@]}"; do printf ' %s |' "$(get "$l" "$2")"; done
-        echo
-    }
     longrow "read + decode floor (ms)" read_floor_ms
     longrow "Load File (ms)" load_ms
     longrow "Save File (ms)" save_ms

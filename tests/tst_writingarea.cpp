@@ -107,6 +107,21 @@ private slots:
         QVERIFY(!m_box->document()->isUndoAvailable());
     }
 
+    // Regression: positions and the length were the document's, which a cut
+    // that stands for nothing shifts, not the saved text's.
+    void positionsAreTheSavedTextsAcrossHiddenCuts()
+    {
+        load(QByteArray(300000, 'x'));
+        QCOMPARE(m_box->textLength(), 300000);
+        m_box->setSelStart(200000);
+        QCOMPARE(m_box->selStart(), 200000);
+        m_box->setSelLength(5000);
+        QCOMPARE(m_box->selLength(), 5000);
+        m_box->setSelLength(0);
+        QTest::keyClicks(m_box, QStringLiteral("Y"));
+        QCOMPARE(m_box->text().indexOf(QLatin1Char('Y')), 200000);
+    }
+
     void pasteAndCopyKeepTheText_data()
     {
         QTest::addColumn<QString>("pasted");

@@ -22,10 +22,12 @@ void joinedLineEnds(QChar *from, QChar *to)
     }
 }
 
-QTextCharFormat kindFormat(int kind)
+// A separator's format standing for the given kind, else as it was.
+QTextCharFormat kindFormat(int kind, QTextCharFormat format = QTextCharFormat())
 {
-    QTextCharFormat format;
-    if (kind != TextBlocks::LineEnd)
+    if (kind == TextBlocks::LineEnd)
+        format.clearProperty(kKindProperty);
+    else
         format.setProperty(kKindProperty, kind);
     return format;
 }
@@ -87,7 +89,7 @@ void TextModel::markBoundaries(const TextBlocks::Layout &layout)
         for (; number < at; ++number)
             block = block.next();
         cursor.setPosition(block.position());
-        cursor.setBlockCharFormat(kindFormat(kind));
+        cursor.setBlockCharFormat(kindFormat(kind, block.charFormat()));
         m_cuts = m_cuts || isCut(kind);
         m_hiddenCuts = m_hiddenCuts || kind == TextBlocks::Nothing;
     }
@@ -110,17 +112,20 @@ bool TextModel::hasLongLine(const QString &text) const
 
 void TextModel::insert(QTextCursor &cursor, const QString &text)
 {
+    // The format Qt's own paste would give the text, less any boundary.
+    QTextCharFormat format = cursor.charFormat();
+    format.clearProperty(kKindProperty);
     bool first = true;
     TextBlocks::forEachBlock(layout(text), [&](int kindBefore, QStringView own) {
         if (!first) {
-            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            cursor.insertBlock(QTextBlockFormat(), format);
             if (kindBefore != TextBlocks::LineEnd)
-                cursor.setBlockCharFormat(kindFormat(kindBefore));
+                cursor.setBlockCharFormat(kindFormat(kindBefore, format));
             m_cuts = m_cuts || isCut(kindBefore);
             m_hiddenCuts = m_hiddenCuts || kindBefore == TextBlocks::Nothing;
         }
         first = false;
-        cursor.insertText(own.toString(), QTextCharFormat());
+        cursor.insertText(own.toString(), format);
     });
 }
 
@@ -136,7 +141,7 @@ void TextModel::markPasted(int start, const QString &text)
             cursor.joinPreviousEditBlock();
         open = true;
         cursor.setPosition(start + int(i) + 1);
-        cursor.setBlockCharFormat(kindFormat(c));
+        cursor.setBlockCharFormat(kindFormat(c, cursor.blockCharFormat()));
     }
     if (!open)
         return;
@@ -148,7 +153,7 @@ void TextModel::markPasted(int start, const QString &text)
     const QString tail = text.right(pair ? 2 : 1);
     cursor.setPosition(end - int(tail.size()));
     cursor.setPosition(end, QTextCursor::KeepAnchor);
-    const QTextCharFormat format = kindFormat(kindBefore(m_document->findBlock(end)));
+    const QTextCharFormat format = m_document->findBlock(end).charFormat();
     const bool separator = cursor.selectedText() == QString(QChar::ParagraphSeparator);
     const QTextCharFormat own = separator ? format : cursor.charFormat();
     cursor.removeSelectedText();
@@ -186,9 +191,11 @@ void TextModel::splitSome(qint64 budgetNs)
             block.setUserState(-1);
             QString lines = block.text();
             joinedLineEnds(lines.data(), lines.data() + lines.size());
+            // In the format the load gave the text, whatever that holds.
+            const QTextCharFormat format = block.begin().fragment().charFormat();
             cursor.setPosition(block.position());
             cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-            cursor.insertText(lines, QTextCharFormat());
+            cursor.insertText(lines, format);
         }
         block = next;
     }
