@@ -18,7 +18,9 @@ class QTextDocument;
 // - What a boundary stands for is a property of its block separator's
 //   character format, so the separator takes it along through every edit,
 //   and undo and redo bring it back with the separator. A separator the
-//   user makes stands for a line end; no other character has the property.
+//   user makes stands for a line end. (Text typed into an empty block
+//   after a boundary takes the property along, as Qt copies formats;
+//   only separators are ever read for it.)
 // - A cut that stands for nothing has a non-empty block on either side, so
 //   its two sides are one place in the saved text and no more.
 // - Right after a load, short lines may share a block, their line ends held
