@@ -73,13 +73,12 @@ void TextModel::markBoundaries(const TextBlocks::Layout &layout)
 {
     m_cuts = m_hiddenCuts = false;
     m_splitNext = -1;
-    if (!layout.joined.empty()) {
-        for (const int number : layout.joined)
-            m_document->findBlockByNumber(number).setUserState(kJoined);
+    for (const int number : layout.joined)
+        m_document->findBlockByNumber(number).setUserState(kJoined);
+    if (!layout.joined.empty())
         m_splitNext = layout.joined.front();
-    }
-    if (layout.boundaries.empty())
-        return;
+    // Undo is off while the marks are set, and stays off while joined lines
+    // wait to be split (splitSome).
     m_document->setUndoRedoEnabled(false);
     QTextCursor cursor(m_document);
     cursor.beginEditBlock();
@@ -94,7 +93,7 @@ void TextModel::markBoundaries(const TextBlocks::Layout &layout)
         m_hiddenCuts = m_hiddenCuts || kind == TextBlocks::Nothing;
     }
     cursor.endEditBlock();
-    m_document->setUndoRedoEnabled(true);
+    m_document->setUndoRedoEnabled(!splitting());
 }
 
 bool TextModel::hasLongLine(const QString &text) const
@@ -174,14 +173,16 @@ int TextModel::lineEnd(const QTextBlock &block) const
 
 // Each joined block's lines written again as blocks of their own, with no
 // undo step: this runs before the first edit, so there is no undo history.
+// Undo stays off from the load until the last block is split, so that the
+// text the split leaves behind is let go once, at the end.
 void TextModel::splitSome(qint64 budgetNs)
 {
     if (!splitting())
         return;
     QElapsedTimer clock;
     clock.start();
-    const bool undo = m_document->isUndoRedoEnabled();
-    m_document->setUndoRedoEnabled(false);
+    if (m_document->isUndoRedoEnabled())
+        m_document->setUndoRedoEnabled(false);
     QTextCursor cursor(m_document);
     cursor.beginEditBlock();
     QTextBlock block = m_document->findBlockByNumber(m_splitNext);
@@ -200,8 +201,11 @@ void TextModel::splitSome(qint64 budgetNs)
         block = next;
     }
     cursor.endEditBlock();
-    m_document->setUndoRedoEnabled(undo);
     m_splitNext = block.isValid() ? block.blockNumber() : -1;
+    if (!splitting()) {
+        m_document->setUndoRedoEnabled(false); // compacts the document's text
+        m_document->setUndoRedoEnabled(true);
+    }
 }
 
 QString TextModel::text() const
