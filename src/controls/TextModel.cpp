@@ -132,6 +132,19 @@ void TextModel::markPasted(int start, const QString &text)
 {
     QTextCursor cursor(m_document);
     bool open = false;
+    if (start == 0 && m_cuts && text.front() != QLatin1Char('\n')) {
+        // Qt's paste at the very start sets the first block's format, and
+        // undoing it leaves the caret after that block: after the whole
+        // first line, in a plain editor, so here too.
+        const QTextBlock first = m_document->findBlock(int(text.size()));
+        if (first.next().isValid() && isCut(kindBefore(first.next()))) {
+            cursor.joinPreviousEditBlock();
+            open = true;
+            cursor.setPosition(first.next().position());
+            cursor.setPosition(lineEnd(first), QTextCursor::KeepAnchor);
+            cursor.setBlockFormat(QTextBlockFormat());
+        }
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (c != 0x2029 && c != 0xFDD0 && c != 0xFDD1)
