@@ -157,17 +157,21 @@ void TextModel::markPasted(int start, const QString &text)
     }
     if (!open)
         return;
-    // The paste's last character written again, so that its step ends as
-    // the editor's own does: redo leaves the caret at its end and typing
-    // right after it joins it.
+    // The paste's last line written again, so that its step ends as the
+    // editor's own does: redo leaves the caret at its end, typing right
+    // after it joins it, and Backspace over it joins one step as there
+    // (Qt joins removals of characters that lie together in its buffer).
     const int end = start + int(text.size());
-    const bool pair = text.size() > 1 && text.back().isLowSurrogate();
-    const QString tail = text.right(pair ? 2 : 1);
+    qsizetype last = text.size() - 1;
+    while (last >= 0 && text.at(last) != QLatin1Char('\n') && text.at(last) != QChar(0x2029) &&
+           text.at(last) != QChar(0xFDD0) && text.at(last) != QChar(0xFDD1))
+        --last;
+    const bool separator = last == text.size() - 1;
+    const QString tail = separator ? text.right(1) : text.mid(last + 1);
     cursor.setPosition(end - int(tail.size()));
     cursor.setPosition(end, QTextCursor::KeepAnchor);
-    const QTextCharFormat format = m_document->findBlock(end).charFormat();
-    const bool separator = cursor.selectedText() == QString(QChar::ParagraphSeparator);
-    const QTextCharFormat own = separator ? format : cursor.charFormat();
+    const QTextCharFormat own =
+        separator ? m_document->findBlock(end).charFormat() : cursor.charFormat();
     cursor.removeSelectedText();
     if (separator)
         cursor.insertBlock(cursor.blockFormat(), own);
