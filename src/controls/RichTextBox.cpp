@@ -253,7 +253,6 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
 
 void RichTextBox::edit(QKeyEvent *event)
 {
-    m_model->beginEdit();
     QTextCursor cursor = textCursor();
     if (m_model->keyAtCut(*event, cursor)) {
         setTextCursor(cursor);
@@ -262,15 +261,12 @@ void RichTextBox::edit(QKeyEvent *event)
     } else {
         QPlainTextEdit::keyPressEvent(event);
     }
-    m_model->endEdit();
 }
 
 void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
     splitJoinedLines();
-    m_model->beginEdit();
     QPlainTextEdit::inputMethodEvent(event);
-    m_model->endEdit();
 }
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
@@ -289,7 +285,6 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
     const QString text = TextFile::cleanPasted(source->text());
     if (text.isEmpty())
         return; // as a plain editor: an empty paste keeps the selection
-    m_model->beginEdit();
     if (!m_model->hasLongLine(text)) {
         // Qt's own paste, so that undo and redo leave the caret where they
         // would in any editor; the text's own separators marked after.
@@ -315,7 +310,6 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         setTextCursor(cursor);
         ensureCursorVisible();
     }
-    m_model->endEdit();
 }
 
 // A load joins short lines, which the idle time after it splits, and any

@@ -39,15 +39,7 @@ bool isCut(int kind)
 
 } // namespace
 
-TextModel::TextModel(QTextDocument *document) : QObject(document), m_document(document)
-{
-    connect(document, &QTextDocument::contentsChange, this, [this](int from, int, int added) {
-        if (m_editDepth == 0)
-            return;
-        m_changeFrom = m_changeFrom < 0 ? from : qMin(m_changeFrom, from);
-        m_changeEnd = qMax(m_changeEnd, from + added);
-    });
-}
+TextModel::TextModel(QTextDocument *document) : QObject(document), m_document(document) {}
 
 int TextModel::kindBefore(const QTextBlock &block) const
 {
@@ -299,54 +291,6 @@ int TextModel::toDocument(int position) const
     return position + hidden;
 }
 
-void TextModel::beginEdit()
-{
-    if (m_editDepth++ > 0)
-        return;
-    m_changeFrom = m_changeEnd = -1;
-}
-
-void TextModel::endEdit()
-{
-    if (--m_editDepth > 0 || m_changeFrom < 0)
-        return;
-    QTextCursor step(m_document);
-    bool open = false;
-    mend(step, open);
-    if (open)
-        step.endEditBlock();
-}
-
-// A cut that stands for nothing next to a block the edit emptied goes.
-void TextModel::mend(QTextCursor &step, bool &open)
-{
-    auto join = [&] {
-        if (!open)
-            step.joinPreviousEditBlock();
-        open = true;
-    };
-    const int end = qMin(m_changeEnd, m_document->characterCount() - 1);
-    const QTextBlock first = m_document->findBlock(m_changeFrom);
-
-    if (!m_hiddenCuts)
-        return;
-    QTextBlock b = first.previous().isValid() ? first.previous() : first;
-    const int until = m_document->findBlock(end).next().position();
-    while (b.isValid() && (until < 0 || b.position() <= until)) {
-        const QTextBlock next = b.next();
-        if (next.isValid() && kindBefore(next) == TextBlocks::Nothing &&
-            (b.length() == 1 || next.length() == 1)) {
-            join();
-            step.setPosition(next.position() - 1);
-            step.setPosition(next.position(), QTextCursor::KeepAnchor);
-            step.removeSelectedText();
-            b = m_document->findBlock(step.position());
-            continue;
-        }
-        b = next;
-    }
-}
-
 bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
 {
     if (event.matches(QKeySequence::InsertParagraphSeparator) && needsOwnEnter(cursor)) {
@@ -371,11 +315,10 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
     }
     if (!m_cuts)
         return false;
-    if (m_hiddenCuts && cursor.selectionEnd() - cursor.selectionStart() == 1) {
-        // Both sides of a hidden cut are one place: nothing is selected.
-        const QTextBlock after = m_document->findBlock(cursor.selectionEnd());
-        if (after.position() == cursor.selectionEnd() && kindBefore(after) == TextBlocks::Nothing)
-            cursor.setPosition(cursor.position());
+    if (m_hiddenCuts && cursor.hasSelection() &&
+        skipForward(cursor.selectionStart()) >= cursor.selectionEnd()) {
+        // Both sides of hidden cuts are one place: nothing is selected.
+        cursor.setPosition(cursor.position());
     }
     if (!inCutLine(cursor.block()))
         return false;
@@ -463,6 +406,30 @@ void TextModel::enter(QTextCursor &cursor) const
     cursor.insertBlock(blockFormat, charFormat);
 }
 
+// Past a run of hidden cuts (and blocks emptied between them), which is all
+// one place in the saved text.
+int TextModel::skipForward(int position) const
+{
+    QTextBlock block = m_document->findBlock(position);
+    while (position == block.position() + block.length() - 1 && block.next().isValid() &&
+           kindBefore(block.next()) == TextBlocks::Nothing) {
+        block = block.next();
+        position = block.position();
+    }
+    return position;
+}
+
+int TextModel::skipBackward(int position) const
+{
+    QTextBlock block = m_document->findBlock(position);
+    while (position == block.position() && block.position() > 0 &&
+           kindBefore(block) == TextBlocks::Nothing) {
+        block = block.previous();
+        position = block.position() + block.length() - 1;
+    }
+    return position;
+}
+
 // Where a hidden cut lies, arrows and deletions act on the character beyond
 // it, as they would in the one line the user sees.
 bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const
@@ -472,38 +439,30 @@ bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) con
         return false;
     if (cursor.hasSelection() && mods != Qt::ShiftModifier)
         return false;
-    const QTextBlock block = cursor.block();
-    const bool atStart =
-        cursor.atBlockStart() && block.position() > 0 && kindBefore(block) == TextBlocks::Nothing;
-    const bool atEnd = cursor.atBlockEnd() && block.next().isValid() &&
-                       kindBefore(block.next()) == TextBlocks::Nothing;
     const auto mode = mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    const int at = cursor.position();
+    const bool forward = event.key() == Qt::Key_Right || event.key() == Qt::Key_Delete;
+    const bool backward = event.key() == Qt::Key_Left || event.key() == Qt::Key_Backspace;
+    const int beyond = forward ? skipForward(at) : backward ? skipBackward(at) : at;
+    if (beyond == at ||
+        (cursor.hasSelection() && !(event.key() == Qt::Key_Right || event.key() == Qt::Key_Left)))
+        return false;
+    cursor.setPosition(beyond, mode);
     switch (event.key()) {
     case Qt::Key_Right:
-        if (!atEnd)
-            return false;
-        cursor.movePosition(QTextCursor::NextCharacter, mode, 2);
-        return true;
+        cursor.movePosition(QTextCursor::NextCharacter, mode);
+        break;
     case Qt::Key_Left:
-        if (!atStart)
-            return false;
-        cursor.movePosition(QTextCursor::PreviousCharacter, mode, 2);
-        return true;
+        cursor.movePosition(QTextCursor::PreviousCharacter, mode);
+        break;
     case Qt::Key_Backspace:
-        if (!atStart || cursor.hasSelection())
-            return false;
-        cursor.movePosition(QTextCursor::PreviousCharacter);
         cursor.deletePreviousChar();
-        return true;
-    case Qt::Key_Delete:
-        if (!atEnd || cursor.hasSelection())
-            return false;
-        cursor.movePosition(QTextCursor::NextCharacter);
-        cursor.deleteChar();
-        return true;
+        break;
     default:
-        return false;
+        cursor.deleteChar();
+        break;
     }
+    return true;
 }
 
 // Where a word key takes the cursor in a cut line, reckoned on the line's

@@ -10,7 +10,7 @@ class QTextBlock;
 class QTextDocument;
 
 // The writing area's text as its QTextDocument holds it (TextBlocks says how
-// a text is cut into blocks), and the mending that keeps every edit exact.
+// a text is cut into blocks), and what keeps every edit on it exact.
 //
 // Invariants, after every load, key, paste, undo and redo:
 // - The saved text is the blocks' own text joined by what each boundary
@@ -21,8 +21,9 @@ class QTextDocument;
 //   user makes stands for a line end. (Text typed into an empty block
 //   after a boundary takes the property along, as Qt copies formats;
 //   only separators are ever read for it.)
-// - A cut that stands for nothing has a non-empty block on either side, so
-//   its two sides are one place in the saved text and no more.
+// - The two sides of a cut that stands for nothing are one place in the
+//   saved text, and so is a run of them with blocks emptied between; keys
+//   step over such a run as over nothing.
 // - Right after a load, short lines may share a block, their line ends held
 //   as U+2028 (the block's user state says so); they are split into blocks
 //   of their own while the program is idle, and at once before any input
@@ -70,11 +71,6 @@ public:
     int toText(int position) const;
     int toDocument(int position) const;
 
-    // Around every user edit (they may nest): records what it changed, then
-    // mends cuts within the edit's own undo step.
-    void beginEdit();
-    void endEdit();
-
     // A key that acts across a cut, or would make a separator that stands
     // for something else than a line end: moves or edits the cursor and
     // returns true; false leaves the key to the editor.
@@ -87,14 +83,12 @@ private:
     void enter(QTextCursor &cursor) const;
     bool acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const;
     int wordTarget(const QTextCursor &cursor, bool forward) const;
-    void mend(QTextCursor &step, bool &open);
+    int skipForward(int position) const;
+    int skipBackward(int position) const;
 
     QTextDocument *m_document;
     int m_wholeLineChars = TextBlocks::WholeLineChars;
     bool m_cuts = false;       // a cut may be in the document
     bool m_hiddenCuts = false; // a cut that stands for nothing may be
-    int m_editDepth = 0;
-    int m_changeFrom = -1;
-    int m_changeEnd = -1;
-    int m_splitNext = -1; // the block to look at next for joined lines
+    int m_splitNext = -1;      // the block to look at next for joined lines
 };
