@@ -204,26 +204,22 @@ private slots:
         if (what == QLatin1String("save"))
             arguments = QStringList{QStringLiteral("save"), target};
         QString program = qEnvironmentVariable("PROBE");
+        std::unique_ptr<QTemporaryDir> shared;
         if (what == QLatin1String("unreadable skin")) {
             m_env.putSideFile(QStringLiteral("x/o.cjs"), TestEnvironment::builtSkin());
             QVERIFY(QFile::setPermissions(folder.filePath(QStringLiteral("x/o.cjs")), {}));
             if (::geteuid() == 0) {
-                // Permission bits stop no one but an ordinary user.
-                const QFileDevice::Permissions open =
-                    QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                    QFileDevice::ExeOther;
-                for (const QString &dir : {QFileInfo(folder.path()).path(), folder.path(),
-                                           folder.filePath(QStringLiteral("x"))})
-                    QVERIFY(QFile::setPermissions(dir, open | QFileDevice::WriteOwner));
-                // A copy the ordinary user can reach, wherever the build is.
-                const QString reachable =
-                    QDir(QFileInfo(folder.path()).path()).filePath(QFileInfo(program).fileName());
-                QVERIFY(QFile::copy(program, reachable));
-                arguments.prepend(reachable);
-                arguments =
-                    QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                QStringLiteral("--clear-groups")} +
-                    arguments;
+                // Permission bits stop no one but an ordinary user, who is
+                // given a program folder of the same files that they can reach.
+                shared = TestEnvironment::sharedFolder();
+                QVERIFY(shared);
+                const QDir reachable(shared->path());
+                QVERIFY(reachable.mkdir(QStringLiteral("x")));
+                QVERIFY(QFile::copy(folder.filePath(QStringLiteral("x/o.cjs")),
+                                    reachable.filePath(QStringLiteral("x/o.cjs"))));
+                QVERIFY(QFile::setPermissions(reachable.filePath(QStringLiteral("x/o.cjs")), {}));
+                arguments = TestEnvironment::asNobody(*shared, program,
+                                                      {QStringLiteral("start"), shared->path()});
                 program = QStringLiteral("setpriv");
             }
         }

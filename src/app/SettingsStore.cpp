@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTemporaryFile>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,6 +20,91 @@ namespace {
 
 const QString kApplication = QStringLiteral("Quillwerk");
 const QString kSection = QStringLiteral("Inkwellor Software");
+
+#ifndef Q_OS_WIN
+// Eight short keys; a file far above that is no file of ours, and parsing
+// it would stall the start-up and every change.
+constexpr qint64 kMaxFileBytes = 1024 * 1024;
+
+// Where QSettings keeps the user's file, known before anything opens it.
+QString userFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + kApplication + QStringLiteral(".ini");
+}
+
+// The companions Qt and we create beside the file while writing it.
+QStringList storeFiles()
+{
+    const QString file = userFile();
+    return {file, file + QStringLiteral(".guard"), file + QStringLiteral(".lock"),
+            file + QStringLiteral(".new")};
+}
+
+// Opening a FIFO waits for a writer that never comes and a device may never
+// end: only ordinary files, or none, are ever opened.
+bool isOrdinaryOrAbsent(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+}
+
+QString specialCompanion()
+{
+    for (const QString &path : storeFiles()) {
+        if (!isOrdinaryOrAbsent(path))
+            return path;
+    }
+    return {};
+}
+
+// The folder itself or the nearest one above it that exists.
+QString nearestExisting(QString path)
+{
+    while (!QFileInfo::exists(path) && QFileInfo(path).path() != path)
+        path = QFileInfo(path).path();
+    return path;
+}
+
+#endif
+
+// Why the store cannot be written, in the system's words where it has some;
+// looked for only after a write failed.
+QString whyNotWritable()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("the registry key cannot be written");
+#else
+    const QString file = userFile();
+    const QString folder = QFileInfo(file).path();
+    const QString existing = nearestExisting(folder);
+    if (!QFileInfo(existing).isDir())
+        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(existing));
+    const QString special = specialCompanion();
+    if (!special.isEmpty())
+        return QStringLiteral("%1 is not an ordinary file").arg(QDir::toNativeSeparators(special));
+    const QStorageInfo disk(existing);
+    if (disk.isValid() && disk.isReadOnly())
+        return QStringLiteral("the disk that holds %1 is read-only")
+            .arg(QDir::toNativeSeparators(existing));
+    if (existing != folder)
+        return QStringLiteral("the folder %1 cannot be made in %2")
+            .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(existing));
+    if (!QFileInfo(folder).isWritable())
+        return QStringLiteral("the folder %1 is read-only").arg(QDir::toNativeSeparators(folder));
+    if (QFileInfo::exists(file) && !QFileInfo(file).isWritable())
+        return QStringLiteral("the file is read-only");
+    // A file of the size the store writes tells a full disk.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".inkwellor-probe-XXXXXX")));
+    if (!probe.open())
+        return QStringLiteral("no new file can be made in %1 (%2)")
+            .arg(QDir::toNativeSeparators(folder), probe.errorString());
+    const QByteArray room(QFileInfo(file).size() + 4096, ' ');
+    if (probe.write(room) != room.size() || !probe.flush())
+        return QStringLiteral("the disk is full (%1)").arg(probe.errorString());
+    return QStringLiteral("the file or its folder cannot be written, or the disk is full");
+#endif
+}
 
 std::unique_ptr<QSettings> openStore()
 {
@@ -36,6 +124,7 @@ QString pathOf(SettingKey key)
     return kSection + QLatin1Char('/') + SettingsStore::keyName(key);
 }
 
+#ifndef Q_OS_WIN
 // A file that holds something but from which not one key can be read is
 // kept beside itself before a write replaces it, so nothing hand-written is
 // ever lost. A file with a stray line is not such a file: its other keys are
@@ -50,9 +139,8 @@ bool isUnusable(QSettings &store)
     return !file.open(QIODevice::ReadOnly) || !file.readAll().trimmed().isEmpty();
 }
 
-void keepUnusableCopy(const QSettings &store)
+void keepUnusableCopy(const QString &file)
 {
-    const QString file = store.fileName();
     const QString copy =
         file + QStringLiteral(".unreadable-") +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
@@ -85,6 +173,8 @@ bool rewriteReadableKeys(QSettings &store)
     return !error;
 }
 
+#endif
+
 } // namespace
 
 QString SettingsStore::keyName(SettingKey key)
@@ -112,6 +202,11 @@ QString SettingsStore::keyName(SettingKey key)
 
 QString SettingsStore::read(SettingKey key, const QString &defaultText)
 {
+#ifndef Q_OS_WIN
+    const QFileInfo file(userFile());
+    if (file.exists() && (!file.isFile() || file.size() > kMaxFileBytes))
+        return defaultText;
+#endif
     const auto store = openStore();
     const QVariant value = store->value(pathOf(key));
     if (!value.isValid())
@@ -124,33 +219,44 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 
 void SettingsStore::write(SettingKey key, const QString &text)
 {
+    const auto failure = [&](const QString &why) {
+        return AppError(QStringLiteral("The setting \"%1\" could not be saved to %2: %3.")
+                            .arg(keyName(key), QDir::toNativeSeparators(location()), why));
+    };
+#ifdef Q_OS_WIN
     auto store = openStore();
+#else
+    if (!specialCompanion().isEmpty())
+        throw failure(whyNotWritable());
     // Our own lock around the decision, the copy and the write, so that two
     // running copies never act on each other's half-written file.
-    std::optional<QLockFile> lock;
-    if (store->format() == QSettings::IniFormat) {
-        QDir().mkpath(QFileInfo(store->fileName()).path());
-        lock.emplace(store->fileName() + QStringLiteral(".guard"));
-        lock->setStaleLockTime(10000);
-        if (!lock->tryLock(10000))
+    QDir().mkpath(QFileInfo(userFile()).path());
+    QLockFile lock(userFile() + QStringLiteral(".guard"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(10000)) {
+        if (lock.error() == QLockFile::LockFailedError)
             throw AppError(QStringLiteral("The setting \"%1\" could not be saved: another copy of "
                                           "the program keeps %2 busy.")
-                               .arg(keyName(key), store->fileName()));
-        store = openStore(); // as the file is now
-        if (isUnusable(*store)) {
-            keepUnusableCopy(*store);
-            store = openStore();
-        }
+                               .arg(keyName(key), QDir::toNativeSeparators(userFile())));
+        throw failure(whyNotWritable());
     }
+    if (QFileInfo(userFile()).size() > kMaxFileBytes)
+        keepUnusableCopy(userFile());
+    auto store = openStore(); // as the file is now
+    if (isUnusable(*store)) {
+        keepUnusableCopy(store->fileName());
+        store = openStore();
+    }
+#endif
     store->setValue(pathOf(key), text);
     store->sync();
     bool saved = store->status() == QSettings::NoError;
-    if (store->status() == QSettings::FormatError && lock)
+#ifndef Q_OS_WIN
+    if (store->status() == QSettings::FormatError)
         saved = rewriteReadableKeys(*store);
+#endif
     if (!saved)
-        throw AppError(QStringLiteral("The setting \"%1\" could not be saved to %2: the file or "
-                                      "its folder cannot be written, or the disk is full.")
-                           .arg(keyName(key), store->fileName()));
+        throw failure(whyNotWritable());
 }
 
 std::int32_t SettingsStore::readColor(SettingKey key, std::int32_t defaultColor)
@@ -195,5 +301,9 @@ void SettingsStore::writeName(const QString &name)
 
 QString SettingsStore::location()
 {
+#ifdef Q_OS_WIN
     return openStore()->fileName();
+#else
+    return userFile();
+#endif
 }

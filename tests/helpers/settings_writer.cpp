@@ -1,7 +1,10 @@
-// Writes one key many times, as a second running copy of the program would.
+// Writes one key many times, as a second running copy of the program would;
+// "read" prints the stored text colour. A failure's report goes to stdout.
 #include "app/SettingsStore.h"
+#include "controls/AppError.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -19,12 +22,21 @@ int main(int argc, char *argv[])
         ::RegOverridePredefKey(HKEY_CURRENT_USER, hive);
 #endif
     const QStringList args = app.arguments();
-    if (args.size() != 3)
-        return 2;
-    const int rounds = args.at(2).toInt();
-    const auto key =
-        args.at(1) == QLatin1String("fore") ? SettingKey::ForeColor : SettingKey::BackColor;
-    for (int i = 0; i < rounds; ++i)
-        SettingsStore::writeColor(key, i);
+    try {
+        if (args.size() == 2 && args.at(1) == QLatin1String("read")) {
+            std::printf("%d\n", SettingsStore::readColor(SettingKey::ForeColor, -1));
+            return 0;
+        }
+        if (args.size() != 3)
+            return 2;
+        const int rounds = args.at(2).toInt();
+        const auto key =
+            args.at(1) == QLatin1String("fore") ? SettingKey::ForeColor : SettingKey::BackColor;
+        for (int i = 0; i < rounds; ++i)
+            SettingsStore::writeColor(key, i);
+    } catch (const AppError &e) {
+        std::puts(e.what());
+        return 1;
+    }
     return 0;
 }

@@ -73,6 +73,7 @@ void TestEnvironment::reset()
 #endif
     for (const char *sub : {"config", "program", "user"}) {
         QDir dir(m_root.filePath(QLatin1String(sub)));
+        QFile::remove(dir.path()); // a test may have put a file in its place
         dir.removeRecursively();
         dir.mkpath(QStringLiteral("."));
     }
@@ -97,6 +98,43 @@ QByteArray TestEnvironment::builtSkin()
 {
     return readAll(QStringLiteral(INKWELLOR_SOURCE_DIR "/assets/skin.qss"));
 }
+
+#ifdef Q_OS_UNIX
+namespace {
+bool everyoneCanEnter(QString path)
+{
+    for (; !path.isEmpty() && path != QLatin1String("/"); path = QFileInfo(path).path()) {
+        if (!(QFileInfo(path).permissions() & QFileDevice::ExeOther))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+std::unique_ptr<QTemporaryDir> TestEnvironment::sharedFolder()
+{
+    for (const QString &base :
+         {QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp")}) {
+        if (!everyoneCanEnter(base))
+            continue;
+        auto dir =
+            std::make_unique<QTemporaryDir>(base + QStringLiteral("/inkwellor-shared-XXXXXX"));
+        if (dir->isValid() && QFile::setPermissions(dir->path(), QFileDevice::Permissions(0x7755)))
+            return dir;
+    }
+    return nullptr;
+}
+
+QStringList TestEnvironment::asNobody(const QTemporaryDir &shared, const QString &program,
+                                      const QStringList &arguments)
+{
+    const QString copy = shared.filePath(QFileInfo(program).fileName());
+    QFile::copy(program, copy);
+    return QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), copy} +
+           arguments;
+}
+#endif
 
 QString reportLocation(const QString &report)
 {

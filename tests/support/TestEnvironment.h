@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
 
 // Every test runs against its own settings folder and program folder, both
 // temporary, so nothing is written outside them.
@@ -27,6 +28,15 @@ public:
     // The program's own hand pointer and skin as the build made them.
     static QByteArray builtPointer();
     static QByteArray builtSkin();
+
+#ifdef Q_OS_UNIX
+    // For runs as user nobody, which only matter as root: a new folder
+    // every user can enter, wherever TMPDIR is, and the command that runs a
+    // copy of PROGRAM from it as nobody.
+    static std::unique_ptr<QTemporaryDir> sharedFolder();
+    static QStringList asNobody(const QTemporaryDir &shared, const QString &program,
+                                const QStringList &arguments);
+#endif
 
 private:
     QTemporaryDir m_root;
