@@ -3,10 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 #include <filesystem>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <fcntl.h>
+#endif
 
 namespace {
 
@@ -89,6 +95,35 @@ bool keepsTheFileItself(const QFileInfo &info)
     return made.ownerId() != info.ownerId() || made.groupId() != info.groupId();
 }
 
+// Qt gives the new file the old one's permissions as seen by this process,
+// so for root a read-only file would come back writable: the exact mode.
+void keepMode(QFileDevice &file, const QFileInfo &info)
+{
+#ifdef Q_OS_UNIX
+    std::error_code error;
+    const auto mode =
+        std::filesystem::status(info.absoluteFilePath().toStdU16String(), error).permissions();
+    if (error)
+        return;
+    using P = std::filesystem::perms;
+    QFileDevice::Permissions kept;
+    const std::pair<P, QFileDevice::Permission> bits[] = {
+        {P::owner_read, QFileDevice::ReadOwner},   {P::owner_write, QFileDevice::WriteOwner},
+        {P::owner_exec, QFileDevice::ExeOwner},    {P::group_read, QFileDevice::ReadGroup},
+        {P::group_write, QFileDevice::WriteGroup}, {P::group_exec, QFileDevice::ExeGroup},
+        {P::others_read, QFileDevice::ReadOther},  {P::others_write, QFileDevice::WriteOther},
+        {P::others_exec, QFileDevice::ExeOther}};
+    for (const auto &[bit, permission] : bits) {
+        if ((mode & bit) != P::none)
+            kept |= permission;
+    }
+    file.setPermissions(kept);
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(info);
+#endif
+}
+
 QString ioError(const QString &shown, const QFileDevice &file)
 {
     return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
@@ -108,10 +143,27 @@ bool writeAll(QFileDevice &file, const char *data, qint64 size)
     return true;
 }
 
-// Writes over the file's own bytes. The room for a longer text is taken
-// first, so a full disk fails before anything old is overwritten and the
-// file is cut back to what it was; a failure while overwriting puts the old
-// bytes back. Only a crash during the overwrite itself leaves it mixed.
+// Takes the disk room for a text of SIZE bytes without changing the file's
+// length or bytes, so a full disk fails before anything is overwritten and
+// a kill leaves the file as it was. Where the file system cannot do that,
+// no room is taken ahead: a failure while overwriting then puts the old
+// bytes back.
+QString takeRoom(QFile &file, qint64 size)
+{
+#ifdef Q_OS_LINUX
+    if (::fallocate(file.handle(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        return qt_error_string(errno);
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(size);
+#endif
+    return {};
+}
+
+// Writes over the file's own bytes, after the room for them is taken; a
+// failure while overwriting puts the old bytes back. Only a crash during
+// the overwrite itself leaves it mixed.
 QString writeInPlace(const QString &path, const QByteArray &bytes)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -123,14 +175,9 @@ QString writeInPlace(const QString &path, const QByteArray &bytes)
         return QStringLiteral("%1 cannot be read before it is replaced: %2")
             .arg(shown, file.errorString());
     if (bytes.size() > old.size()) {
-        const QByteArray zeros(qMin<qsizetype>(bytes.size() - old.size(), 1 << 20), char(0));
-        for (qsizetype room = old.size(); room < bytes.size(); room += zeros.size()) {
-            if (!writeAll(file, zeros.constData(), qMin(zeros.size(), bytes.size() - room))) {
-                const QString why = ioError(shown, file);
-                file.resize(old.size());
-                return why;
-            }
-        }
+        const QString why = takeRoom(file, bytes.size());
+        if (!why.isEmpty())
+            return QStringLiteral("%1 cannot be written: %2").arg(shown, why);
     }
     if (!file.seek(0) || !writeAll(file, bytes.constData(), bytes.size()) ||
         !file.resize(bytes.size())) {
@@ -141,6 +188,16 @@ QString writeInPlace(const QString &path, const QByteArray &bytes)
         return why;
     }
     return {};
+}
+
+// In bytes, so that one byte over the limit reads as over it.
+QString tooLarge(const QString &shown, qint64 size)
+{
+    const QLocale locale;
+    return QStringLiteral(
+               "%1 is too large to load: it has %2 bytes, the limit is %3 bytes (%4 MB).")
+        .arg(shown, locale.toString(size), locale.toString(TextFile::MaxLoadBytes))
+        .arg(TextFile::MaxLoadBytes / (1024 * 1024));
 }
 
 TextFile::Decoded failure(const QString &error)
@@ -217,11 +274,11 @@ Decoded decode(const QByteArray &bytes)
     QByteArrayView view(bytes);
     QString text;
     if (view.startsWith("\xEF\xBB\xBF")) {
+        // The same rule as without the mark: a stray byte is Windows-1252.
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                       QStringDecoder::Flag::ConvertInitialBom);
         if (!decodeStrict(utf8, view.sliced(3), text))
-            return failure(QStringLiteral("The file starts as UTF-8 but holds bytes that are not "
-                                          "valid UTF-8."));
+            text = fromMixed(view.sliced(3));
     } else if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
         const bool le = view.startsWith("\xFF\xFE");
         if (view.size() % 2 != 0)
@@ -274,10 +331,7 @@ Decoded read(const QString &path)
     if (!info.isFile())
         return failure(QStringLiteral("%1 is not an ordinary file.").arg(shown));
     if (info.size() > MaxLoadBytes)
-        return failure(QStringLiteral("%1 is too large to load: %2 MB, the limit is %3 MB.")
-                           .arg(shown)
-                           .arg(info.size() / (1024 * 1024))
-                           .arg(MaxLoadBytes / (1024 * 1024)));
+        return failure(tooLarge(shown, info.size()));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(QStringLiteral("%1 cannot be read: %2").arg(shown, file.errorString()));
@@ -286,7 +340,7 @@ Decoded read(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return failure(QStringLiteral("%1 cannot be read: %2").arg(shown, file.errorString()));
     if (bytes.size() > MaxLoadBytes)
-        return failure(QStringLiteral("%1 is too large to load.").arg(shown));
+        return failure(tooLarge(shown, file.size()));
     return decode(bytes);
 }
 
@@ -351,6 +405,8 @@ QString write(const QString &path, const QByteArray &bytes)
             return writeInPlace(path, bytes);
         return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
     }
+    if (info.exists())
+        keepMode(file, info);
     if (!writeAll(file, bytes.constData(), bytes.size())) {
         const QString why = file.errorString();
         file.cancelWriting();
