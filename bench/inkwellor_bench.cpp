@@ -178,6 +178,8 @@ QByteArray generate(const QString &shape, qint64 bytes)
         return generateLine(bytes, false);
     if (shape == QLatin1String("solid"))
         return generateLine(bytes, true);
+    if (shape == QLatin1String("newlines"))
+        return QByteArray(bytes, '\n');
     return generateProse(bytes);
 }
 

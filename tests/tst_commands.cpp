@@ -354,6 +354,32 @@ private slots:
         expectWriting();
         QVERIFY(QDir().rmdir(m_env.settingsFile()));
     }
+
+#if defined(Q_OS_LINUX) && !defined(__SANITIZE_ADDRESS__)
+    // Regression: a load that ran out of memory ended the program and lost
+    // the page. With 300 MB of address space a 60 MB file cannot load.
+    void loadWithoutTheMemoryKeepsThePage()
+    {
+        const QString file = m_env.userFile(QStringLiteral("large.txt"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const QByteArray line("the quiet river carried her letters past the windows\n");
+            for (int i = 0; i < 60 * 1000 * 1000 / line.size(); ++i)
+                f.write(line);
+        }
+        QProcess probe;
+        probe.start(QStringLiteral("prlimit"),
+                    {QStringLiteral("--as=%1").arg(300 * 1024 * 1024),
+                     qEnvironmentVariable("PROBE"), QStringLiteral("load"), file});
+        QVERIFY(probe.waitForFinished(60000));
+        const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+        QVERIFY2(out.contains(QStringLiteral("not enough memory")) &&
+                     out.contains(QStringLiteral("at line 112")) &&
+                     out.contains(QStringLiteral("page: kept")),
+                 qPrintable(out));
+    }
+#endif
 };
 
 QTEST_MAIN(TestCommands)

@@ -5,11 +5,15 @@
 #include "controls/TextFile.h"
 #include "controls/Twips.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace {
 
@@ -17,6 +21,9 @@ namespace {
 constexpr float kMaxPoints = 1638.0f;
 
 // Shows the busy pointer while a file is read or written.
+// What Qt keeps for each block of a page, measured on Qt 6.4.
+constexpr qint64 kBytesPerBlock = 112;
+
 class BusyPointer
 {
 public:
@@ -87,16 +94,29 @@ void RichTextBox::changeEvent(QEvent *event)
 void RichTextBox::loadFile(const QString &path)
 {
     BusyPointer busy;
-    const TextFile::Decoded file = TextFile::read(path);
-    if (!file.error.isEmpty())
-        throw AppError(file.error);
-    const TextBlocks::Layout layout = m_model->layout(file.text, true);
-    // setPlainText gives the new text the caret's character format, which
-    // may be a boundary's: plain, with no selection to change.
-    setTextCursor(QTextCursor(document()));
-    setCurrentCharFormat(QTextCharFormat());
-    setPlainText(layout.text);
-    m_model->markBoundaries(layout);
+    try {
+        TextFile::Decoded file = TextFile::read(path);
+        if (!file.error.isEmpty())
+            throw AppError(file.error);
+        TextBlocks::Layout layout = m_model->layout(file.text, true);
+        // The page needs its own copy of the text and, once split while
+        // idle, a block a line: taken up front, so that a machine without
+        // that much memory refuses the file and keeps the page as it was.
+        const qint64 lines = file.text.count(QLatin1Char('\n')) + 1;
+        file.text = QString();
+        const qint64 needed = qint64(layout.text.size()) * 2 + lines * kBytesPerBlock;
+        if (!std::unique_ptr<char[]>(new (std::nothrow) char[size_t(needed)]))
+            throw std::bad_alloc();
+        // setPlainText gives the new text the caret's character format, which
+        // may be a boundary's: plain, with no selection to change.
+        setTextCursor(QTextCursor(document()));
+        setCurrentCharFormat(QTextCharFormat());
+        setPlainText(std::exchange(layout.text, QString()));
+        m_model->markBoundaries(layout);
+    } catch (const std::bad_alloc &) {
+        throw AppError(QStringLiteral("There is not enough memory to load %1.")
+                           .arg(QDir::toNativeSeparators(path)));
+    }
     moveCursor(QTextCursor::Start);
     if (m_model->splitting())
         m_splitter->start();

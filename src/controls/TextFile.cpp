@@ -208,7 +208,10 @@ TextFile::Decoded failure(const QString &error)
 bool decodeStrict(QStringDecoder &decoder, QByteArrayView bytes, QString &out)
 {
     out = decoder.decode(bytes);
-    return !decoder.hasError();
+    if (!decoder.hasError())
+        return true;
+    out = QString(); // before another decoding takes as much again
+    return false;
 }
 
 // The length of the valid UTF-8 sequence at `at`, or 0 when there is none

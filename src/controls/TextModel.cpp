@@ -199,22 +199,26 @@ void TextModel::splitSome(qint64 budgetNs)
         const QTextBlock next = block.next();
         if (block.userState() == kJoined) {
             block.setUserState(-1);
-            QString lines = block.text();
-            joinedLineEnds(lines.data(), lines.data() + lines.size());
-            // In the format the load gave the text, whatever that holds.
+            // Each joining separator alone becomes a line end, in the format
+            // the load gave the text: writing the lines again would leave the
+            // document's buffer a copy of the whole text larger.
+            const QString lines = block.text();
             const QTextCharFormat format = block.begin().fragment().charFormat();
-            cursor.setPosition(block.position());
-            cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-            cursor.insertText(lines, format);
+            const QTextBlockFormat blockFormat = block.blockFormat();
+            const int start = block.position();
+            for (qsizetype at = lines.indexOf(QChar::LineSeparator); at >= 0;
+                 at = lines.indexOf(QChar::LineSeparator, at + 1)) {
+                cursor.setPosition(start + int(at));
+                cursor.deleteChar();
+                cursor.insertBlock(blockFormat, format);
+            }
         }
         block = next;
     }
     cursor.endEditBlock();
     m_splitNext = block.isValid() ? block.blockNumber() : -1;
-    if (!splitting()) {
-        m_document->setUndoRedoEnabled(false); // compacts the document's text
+    if (!splitting())
         m_document->setUndoRedoEnabled(true);
-    }
 }
 
 QString TextModel::text() const

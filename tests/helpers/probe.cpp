@@ -4,10 +4,12 @@
 //   probe start PROGRAM_FOLDER starts the program with the side files there
 //   probe panel PROGRAM_FOLDER also presses Esc once the writing window shows,
 //                              and tells the size of both windows as they show
+//   probe load PATH            types "kept", loads PATH, tells the page's start
 // Prints every error report, or "saved" / "started" / the windows' sizes.
 #include "app/Application.h"
 #include "app/SideFiles.h"
 #include "controls/Modal.h"
+#include "controls/PushButton.h"
 #include "controls/RichTextBox.h"
 #include "controls/TextFile.h"
 #include "panel/Form1.h"
@@ -27,11 +29,16 @@ public:
     {
         std::printf("%s\n", qPrintable(text));
     }
-    std::optional<QString> openFileName(const FileRequest &) override { return std::nullopt; }
+    std::optional<QString> openFileName(const FileRequest &) override
+    {
+        return m_open.isEmpty() ? std::nullopt : std::optional<QString>(m_open);
+    }
     std::optional<QString> saveFileName(const FileRequest &) override { return std::nullopt; }
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
     void endProcess(int) override {}
+
+    QString m_open;
 };
 
 } // namespace
@@ -49,6 +56,16 @@ int main(int argc, char *argv[])
     }
     PrintingModal modal;
     Modal::install(&modal);
+    if (args.at(1) == QLatin1String("load")) {
+        Application app;
+        app.start();
+        app.form2().text1().insertPlainText(QStringLiteral("kept"));
+        modal.m_open = args.at(2);
+        app.form1().pushButton(1).click();
+        std::printf("page: %s\n", qPrintable(app.form2().text1().text().left(8)));
+        Modal::install(nullptr);
+        return 0;
+    }
     SideFiles::setProgramFolder(args.at(2));
     Application app;
     app.start();
