@@ -113,6 +113,25 @@ private slots:
         QCOMPARE(contentOf(out), TextFile::encode(original));
     }
 
+    // Regression: keys typed while a long load ran were lost (and Space or
+    // Enter could press the hidden panel's button): they reach the text.
+    void keysTypedDuringALoadReachTheText()
+    {
+        const QString in = m_env.userFile(QStringLiteral("in.txt"));
+        write(in, "text\n");
+        m_run.toPanel();
+        QWidget *focus = m_run.form1().focusWidget();
+        QVERIFY(focus);
+        for (const auto &[key, typed] : {std::pair{Qt::Key_H, "h"}, std::pair{Qt::Key_Space, " "},
+                                         std::pair{Qt::Key_Return, "\r"}})
+            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
+                                                             QString::fromLatin1(typed)));
+        m_run.modal().fileAnswers = {in};
+        m_run.click(Load);
+        QTRY_COMPARE(m_run.text1().text(), QStringLiteral("h \ntext\n"));
+        QCOMPARE(m_run.modal().fileAnswers.size(), 0); // no second Load
+    }
+
     void loadCancelledRightAfterALoadLoadsNothing()
     {
         const QString file = m_env.userFile(QStringLiteral("a.txt"));

@@ -9,6 +9,7 @@
 #include "controls/Modal.h"
 #include "controls/OleColor.h"
 #include "controls/PushButton.h"
+#include "controls/RichTextBox.h"
 #include "controls/Twips.h"
 #include "panel/FocusHolder.h"
 #include "writer/Form2.h"
@@ -91,7 +92,10 @@ Form1::Form1(Form2 &writer)
         setTabOrder(previous, button);
         previous = button;
         connect(button, &PushButton::mouseMoved, this, [this] { PushButton_MouseMove(); });
+        button->installEventFilter(this);
     }
+    m_text1->installEventFilter(this);
+    installEventFilter(this);
     m_text1->setFocus();
 
     auto onClick = [this](int number, auto handler) {
@@ -186,6 +190,20 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
     untrapped(kWindow, "Form_MouseMove", [&] { Form_MouseMove(); });
+}
+
+// Keys typed while a command ran (a long load) reach the panel only after it
+// has given way to the writing window: they belong to the text, in order,
+// and must not press a button no one sees.
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::InputMethod) &&
+        !isVisible() && m_writer.isVisible()) {
+        QCoreApplication::sendEvent(&m_writer.text1(), event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // The panel's own keys: Enter presses the focused button as Space does, and
