@@ -5,6 +5,7 @@
 //
 //   inkwellor_bench --startup RUNS        start-up against a bare Qt window
 //   inkwellor_bench --size MB [--keystrokes N]
+//   inkwellor_bench --shape S --bytes N --memory   peak memory of one load
 #include "BenchModal.h"
 #include "Prose.h"
 #include "app/Application.h"
@@ -183,7 +184,7 @@ QByteArray generate(const QString &shape, qint64 bytes)
     return generateProse(bytes);
 }
 
-int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
+int sizeRun(const QString &shape, qint64 bytes, int keystrokes, bool memoryOnly)
 {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -225,6 +226,24 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes)
 
     modal.fileName = source;
     const double load = command(1);
+    const long loadedRss = peakRssMb();
+    if (memoryOnly) {
+        // The page right after Load File, then (unless told not to: a block
+        // a line is what a huge count of empty lines cannot afford) once
+        // split; peaks over the file's size.
+        const double megabytes = double(bytes) / (1024 * 1024);
+        std::printf("shape=%s bytes=%lld load_ms=%.1f loaded_peak_rss_mb=%ld loaded_ratio=%.1f",
+                    qPrintable(shape), static_cast<long long>(bytes), load, loadedRss,
+                    double(loadedRss) / megabytes);
+        if (!qEnvironmentVariableIsSet("BENCH_NO_SPLIT")) {
+            while (text.model().splitting())
+                QCoreApplication::processEvents();
+            std::printf(" split_peak_rss_mb=%ld split_ratio=%.1f", peakRssMb(),
+                        double(peakRssMb()) / megabytes);
+        }
+        std::printf("\n");
+        return 0;
+    }
     // Joined lines are split while idle; the keys below come after that.
     const double split = timed([&] {
         while (text.model().splitting())
@@ -334,5 +353,6 @@ int main(int argc, char *argv[])
                              ? value("--bytes", QString()).toLongLong()
                              : value("--size", QStringLiteral("1")).toLongLong() * 1000 * 1000;
     return sizeRun(value("--shape", QStringLiteral("prose")), bytes,
-                   value("--keystrokes", QStringLiteral("21")).toInt());
+                   value("--keystrokes", QStringLiteral("21")).toInt(),
+                   args.contains(QLatin1String("--memory")));
 }

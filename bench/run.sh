@@ -27,6 +27,13 @@ for bytes in 1000000 67108864; do
         long+=("$("$bench" --shape "$shape" --bytes "$bytes" 2>/dev/null)")
     done
 done
+memory=()
+for shape in prose line solid newlines; do
+    bytes=67108864 split=
+    [ "$shape" = prose ] && bytes=67000000 # whole lines, under the limit
+    [ "$shape" = newlines ] && split=1
+    memory+=("$(env ${split:+BENCH_NO_SPLIT=1} "$bench" --shape "$shape" --bytes "$bytes" --memory 2>/dev/null)")
+done
 get() { # get LINE KEY
     tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
 }
@@ -126,6 +133,22 @@ s=${lines[0]}
         longrow "key at $where: worst (ms)" "key_${where}_worst_ms"
     done
     longrow "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb
+    echo
+    echo "## Memory of a 64 MiB load"
+    echo
+    echo "Peak resident memory (VmHWM, the whole process) right after Load File of a file at the"
+    echo "size limit, and after the idle time has split it into a block a line, over the file's size."
+    echo "A plain QPlainTextEdit needs about 370 bytes a block besides the text; 67 million empty"
+    echo "lines would need some 7 GB as blocks, so that split is not measured here."
+    echo
+    echo "| | prose | one line, words | one line, no spaces | newlines only |"
+    echo "|---|---:|---:|---:|---:|"
+    memrow() { cells "$1" "$2" "${memory[@]}"; }
+    memrow "Load File (ms)" load_ms
+    memrow "peak after Load File (MB)" loaded_peak_rss_mb
+    memrow "  / file size" loaded_ratio
+    memrow "peak once split (MB)" split_peak_rss_mb
+    memrow "  / file size" split_ratio
     echo
     echo "Reproduce: \`bench/run.sh $runs\`; one size alone:"
     echo "\`QT_QPA_PLATFORM=offscreen build-bench/bench/inkwellor_bench --size 10\`."
