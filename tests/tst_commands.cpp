@@ -374,11 +374,14 @@ private slots:
         QVERIFY(QDir().rmdir(m_env.settingsFile()));
     }
 
-#if defined(Q_OS_LINUX) && !defined(__SANITIZE_ADDRESS__)
+#ifdef Q_OS_LINUX
     // Regression: a load that ran out of memory ended the program and lost
     // the page. With 300 MB of address space a 60 MB file cannot load.
     void loadWithoutTheMemoryKeepsThePage()
     {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("the address sanitizer reserves far more address space than the limit");
+#endif
         const QString file = m_env.userFile(QStringLiteral("large.txt"));
         {
             QFile f(file);
