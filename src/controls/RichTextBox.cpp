@@ -20,10 +20,11 @@ namespace {
 // The largest size text can be set in; larger ones are refused.
 constexpr float kMaxPoints = 1638.0f;
 
-// Shows the busy pointer while a file is read or written.
-// What Qt keeps for each block of a page, measured on Qt 6.4.
-constexpr qint64 kBytesPerBlock = 112;
+// About what Qt 6.4 keeps for each block of a page besides its text
+// (measured on a page of prose split into a block a line).
+constexpr qint64 kBytesPerBlock = 300;
 
+// Shows the busy pointer while a file is read or written.
 class BusyPointer
 {
 public:
