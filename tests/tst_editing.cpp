@@ -83,13 +83,21 @@ QString plainText(const QPlainTextEdit &edit)
     return out;
 }
 
+// A plain editor given the writing area's column, as a user would set one.
+class PlainEdit : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    using QPlainTextEdit::setViewportMargins;
+};
+
 class Pair
 {
 public:
     Pair(const QString &dir, int wholeLineChars) : m_dir(dir), m_ours(nullptr), m_plain(nullptr)
     {
         m_ours.model().setWholeLineChars(wholeLineChars);
-        for (QPlainTextEdit *e : {static_cast<QPlainTextEdit *>(&m_ours), &m_plain}) {
+        for (QPlainTextEdit *e : {static_cast<QPlainTextEdit *>(&m_ours), static_cast<QPlainTextEdit *>(&m_plain)}) {
             e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             e->setFrameStyle(QFrame::NoFrame);
             e->setCursorWidth(0); // a blinking caret in whichever has focus is no difference
@@ -106,12 +114,14 @@ public:
         m_ours.setFont(font);
         m_plain.setFont(font);
         m_plain.document()->setDocumentMargin(m_ours.document()->documentMargin());
+        m_plain.setViewportMargins(m_ours.columnMargins());
     }
 
     void resize(int width, int height)
     {
         m_ours.resize(width, height);
         m_plain.resize(width, height);
+        m_plain.setViewportMargins(m_ours.columnMargins());
     }
 
     // The file holds `text` (CR LF line ends if asked); the plain editor
@@ -273,7 +283,7 @@ public:
 private:
     QString m_dir;
     RichTextBox m_ours;
-    QPlainTextEdit m_plain;
+    PlainEdit m_plain;
     QString m_loaded;
     QString m_plainLoaded;
     QString m_oursClip;

@@ -39,6 +39,14 @@ QByteArray wordsLine(int bytes)
     return out.left(bytes);
 }
 
+// Prose not used to size the column.
+const char kTwoCities[] =
+    "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+    "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity, it "
+    "was the season of Light, it was the season of Darkness, it was the spring of hope, it was "
+    "the winter of despair, we had everything before us, we had nothing before us, we were all "
+    "going direct to Heaven, we were all going direct the other way. ";
+
 } // namespace
 
 class TestWritingArea : public QObject
@@ -178,6 +186,80 @@ private slots:
         larger.setPointSizeF(m_box->font().pointSizeF() * 4);
         m_box->setFont(larger);
         QVERIFY(m_box->document()->documentMargin() > margin * 3);
+    }
+
+    // The text stands in a centred column of 66 to 80 characters of prose,
+    // whatever the font; a narrower window gives the text all its width.
+    void textStandsInACentredColumn_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::addColumn<int>("width");
+        QFont first(QStringLiteral("Arial"), 9);
+        first.setBold(true);
+        QTest::newRow("9 pt bold Arial, the first start's, 1920 wide") << first << 1920;
+        QTest::newRow("12 pt serif, 1366 wide") << QFont(QStringLiteral("Liberation Serif"), 12)
+                                               << 1366;
+        QTest::newRow("11 pt monospace, 1920 wide")
+            << QFont(QStringLiteral("DejaVu Sans Mono"), 11) << 1920;
+        QTest::newRow("26 pt sans, 3840 wide") << QFont(QStringLiteral("DejaVu Sans"), 26) << 3840;
+        QTest::newRow("20 pt sans, 800 wide: all of it")
+            << QFont(QStringLiteral("DejaVu Sans"), 20) << 800;
+    }
+
+    void textStandsInACentredColumn()
+    {
+        QFETCH(QFont, font);
+        QFETCH(int, width);
+        m_box->resize(width, 900);
+        m_box->setFont(font);
+        m_box->setPlainText(QString::fromLatin1(kTwoCities).repeated(3));
+        m_box->show();
+        const QTextBlock block = m_box->document()->firstBlock();
+        m_box->document()->documentLayout()->blockBoundingRect(block);
+        const QTextLayout *layout = block.layout();
+        QVERIFY(layout->lineCount() > 3);
+        const QTextLine last = layout->lineAt(layout->lineCount() - 2);
+        const double perLine = double(last.textStart() + last.textLength()) / (layout->lineCount() - 1);
+        const QRect page = m_box->viewport()->geometry();
+        const int margin = int(m_box->document()->documentMargin());
+        const int bar = m_box->verticalScrollBar()->sizeHint().width();
+        if (perLine < 66) {
+            QVERIFY2(width < 1000, qPrintable(QString::number(perLine)));
+            QCOMPARE(m_box->columnMargins(), QMargins());
+        } else {
+            QVERIFY2(perLine <= 80, qPrintable(QString::number(perLine)));
+            const int left = page.left() + margin;
+            const int right = width - (page.right() + 1 - margin);
+            QVERIFY2(qAbs(left - right) <= bar + 1, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
+        }
+    }
+
+    // Beside the column the page is the text's: its colour and pointer, and
+    // clicks and the wheel act on the line they are level with.
+    void marginsActOnTheText()
+    {
+        m_box->resize(1600, 300);
+        m_box->setBackColor(0x102030);
+        m_box->setPlainText(QStringLiteral("a line\n").repeated(200));
+        m_box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_box));
+        QVERIFY(m_box->viewport()->x() > 100);
+        const QRect third = m_box->cursorRect(QTextCursor(m_box->document()->findBlockByNumber(2)))
+                                .translated(m_box->viewport()->pos());
+        QCOMPARE(m_box->grab().toImage().pixelColor(20, third.center().y()), QColor(0x30, 0x20, 0x10));
+        QCOMPARE(m_box->cursor().shape(), Qt::IBeamCursor);
+        QSignalSpy moved(m_box, &RichTextBox::mouseMoved);
+        QTest::mouseMove(m_box, QPoint(1580, third.center().y()));
+        QCOMPARE(moved.count(), 1);
+        QTest::mouseClick(m_box, Qt::LeftButton, {}, QPoint(1580, third.center().y()));
+        QCOMPARE(m_box->textCursor().blockNumber(), 2);
+        QCOMPARE(m_box->textCursor().positionInBlock(), 6);
+        QTest::mouseClick(m_box, Qt::LeftButton, {}, QPoint(20, third.center().y()));
+        QCOMPARE(m_box->textCursor().positionInBlock(), 0);
+        QWheelEvent wheel(QPointF(20, 100), m_box->mapToGlobal(QPointF(20, 100)), {}, {0, -120},
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_box, &wheel);
+        QVERIFY(m_box->verticalScrollBar()->value() > 0);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <memory>
@@ -19,6 +20,15 @@ namespace {
 
 // The largest size text can be set in; larger ones are refused.
 constexpr float kMaxPoints = 1638.0f;
+
+// A line of the column holds about this many characters of prose: wrapped
+// at spaces, lines run 66 to 80, the measure books are set in.
+constexpr int kColumnChars = 75;
+
+// Prose whose letters come about as often as in any English text; its mean
+// advance is a character's width in the current font.
+const char16_t kProse[] = u"It is a truth universally acknowledged, that a single man in "
+                          u"possession of a good fortune, must be in want of a wife.";
 
 // About what Qt 6.4 keeps for each block of a page besides its text
 // (measured on a page of prose split into a block a line).
@@ -45,7 +55,12 @@ RichTextBox::RichTextBox(QWidget *parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setMouseTracking(true);
+    // The margins beside the column are the page too: the pointer there is
+    // the text's, and clicks and the wheel act on the text.
+    setMouseTracking(true);
+    setCursor(Qt::IBeamCursor);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     verticalScrollBar()->installEventFilter(this);
     m_splitter->setInterval(0);
     m_splitter->setSingleShot(true);
@@ -58,6 +73,80 @@ RichTextBox::RichTextBox(QWidget *parent)
 void RichTextBox::updateMargin()
 {
     document()->setDocumentMargin(qMax(4.0, QFontMetricsF(font()).height() * 1.5));
+    updateColumn();
+}
+
+// The text stands in a centred column; a window narrower than that gets
+// its full width. The viewport is the column, so Qt wraps at its width;
+// the widget, its scroll bar at the window's edge, still fills the window.
+void RichTextBox::updateColumn()
+{
+    const QFontMetricsF metrics(font());
+    const QString prose = QString::fromUtf16(kProse);
+    const int column = qCeil(metrics.horizontalAdvance(prose) / prose.size() * kColumnChars +
+                             2 * document()->documentMargin());
+    const int bar = verticalScrollBar()->sizeHint().width();
+    const int left = qMax(0, (width() - column) / 2);
+    const QMargins margins(left, 0, qMax(0, width() - left - column - bar), 0);
+    if (margins != viewportMargins())
+        setViewportMargins(margins);
+}
+
+bool RichTextBox::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        // Before Qt lays the page out for the new size.
+        updateColumn();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        // Only a margin's own: an event the viewport passed on stays there.
+        if (!m_forwarding) {
+            m_forwarding = true;
+            const bool handled = forwardToViewport(event);
+            m_forwarding = false;
+            if (handled)
+                return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+// A margin's pointer event, as it would reach the text at that place.
+bool RichTextBox::forwardToViewport(QEvent *event)
+{
+    const QPointF shift = viewport()->pos();
+    std::unique_ptr<QEvent> moved;
+    if (event->type() == QEvent::Wheel) {
+        const auto *e = static_cast<QWheelEvent *>(event);
+        moved = std::make_unique<QWheelEvent>(
+            e->position() - shift, e->globalPosition(), e->pixelDelta(), e->angleDelta(),
+            e->buttons(), e->modifiers(), e->phase(), e->inverted(), e->source(),
+            e->pointingDevice());
+    } else if (event->type() == QEvent::ContextMenu) {
+        const auto *e = static_cast<QContextMenuEvent *>(event);
+        if (e->reason() != QContextMenuEvent::Mouse)
+            return false;
+        moved = std::make_unique<QContextMenuEvent>(e->reason(), e->pos() - shift.toPoint(),
+                                                    e->globalPos(), e->modifiers());
+    } else {
+        const auto *e = static_cast<QMouseEvent *>(event);
+        moved = std::make_unique<QMouseEvent>(e->type(), e->position() - shift,
+                                              e->scenePosition(), e->globalPosition(),
+                                              e->button(), e->buttons(), e->modifiers(),
+                                              e->pointingDevice());
+    }
+    QCoreApplication::sendEvent(viewport(), moved.get());
+    event->setAccepted(moved->isAccepted());
+    return true;
 }
 
 // A thin scroll bar in the page's own colours, its handle a quiet mix of

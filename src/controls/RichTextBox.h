@@ -54,6 +54,9 @@ public:
     bool fontUnderline() const { return font().underline(); }
     void setFontUnderline(bool on);
 
+    // Beside the text's column, the margins of the widget outside its viewport.
+    QMargins columnMargins() const { return viewportMargins(); }
+
     void setGeometryTwips(int left, int top, int width, int height);
 
 signals:
@@ -61,6 +64,7 @@ signals:
     void mouseMoved();
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -75,6 +79,8 @@ private:
     void splitJoinedLines(qint64 budgetNs = -1);
     static bool startsInput(const QEvent *event);
     void updateMargin();
+    void updateColumn();
+    bool forwardToViewport(QEvent *event);
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
@@ -82,4 +88,5 @@ private:
     QTimer *m_splitter;
     std::int32_t m_selColor;
     std::int32_t m_backColor;
+    bool m_forwarding = false;
 };
