@@ -97,7 +97,8 @@ public:
     Pair(const QString &dir, int wholeLineChars) : m_dir(dir), m_ours(nullptr), m_plain(nullptr)
     {
         m_ours.model().setWholeLineChars(wholeLineChars);
-        for (QPlainTextEdit *e : {static_cast<QPlainTextEdit *>(&m_ours), static_cast<QPlainTextEdit *>(&m_plain)}) {
+        for (QPlainTextEdit *e :
+             {static_cast<QPlainTextEdit *>(&m_ours), static_cast<QPlainTextEdit *>(&m_plain)}) {
             e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             e->setFrameStyle(QFrame::NoFrame);
             e->setCursorWidth(0); // a blinking caret in whichever has focus is no difference

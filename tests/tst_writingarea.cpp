@@ -197,8 +197,8 @@ private slots:
         QFont first(QStringLiteral("Arial"), 9);
         first.setBold(true);
         QTest::newRow("9 pt bold Arial, the first start's, 1920 wide") << first << 1920;
-        QTest::newRow("12 pt serif, 1366 wide") << QFont(QStringLiteral("Liberation Serif"), 12)
-                                               << 1366;
+        QTest::newRow("12 pt serif, 1366 wide")
+            << QFont(QStringLiteral("Liberation Serif"), 12) << 1366;
         QTest::newRow("11 pt monospace, 1920 wide")
             << QFont(QStringLiteral("DejaVu Sans Mono"), 11) << 1920;
         QTest::newRow("26 pt sans, 3840 wide") << QFont(QStringLiteral("DejaVu Sans"), 26) << 3840;
@@ -219,7 +219,8 @@ private slots:
         const QTextLayout *layout = block.layout();
         QVERIFY(layout->lineCount() > 3);
         const QTextLine last = layout->lineAt(layout->lineCount() - 2);
-        const double perLine = double(last.textStart() + last.textLength()) / (layout->lineCount() - 1);
+        const double perLine =
+            double(last.textStart() + last.textLength()) / (layout->lineCount() - 1);
         const QRect page = m_box->viewport()->geometry();
         const int margin = int(m_box->document()->documentMargin());
         const int bar = m_box->verticalScrollBar()->sizeHint().width();
@@ -230,7 +231,8 @@ private slots:
             QVERIFY2(perLine <= 80, qPrintable(QString::number(perLine)));
             const int left = page.left() + margin;
             const int right = width - (page.right() + 1 - margin);
-            QVERIFY2(qAbs(left - right) <= bar + 1, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
+            QVERIFY2(qAbs(left - right) <= bar + 1,
+                     qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
         }
     }
 
@@ -246,7 +248,8 @@ private slots:
         QVERIFY(m_box->viewport()->x() > 100);
         const QRect third = m_box->cursorRect(QTextCursor(m_box->document()->findBlockByNumber(2)))
                                 .translated(m_box->viewport()->pos());
-        QCOMPARE(m_box->grab().toImage().pixelColor(20, third.center().y()), QColor(0x30, 0x20, 0x10));
+        QCOMPARE(m_box->grab().toImage().pixelColor(20, third.center().y()),
+                 QColor(0x30, 0x20, 0x10));
         QCOMPARE(m_box->cursor().shape(), Qt::IBeamCursor);
         QSignalSpy moved(m_box, &RichTextBox::mouseMoved);
         QTest::mouseMove(m_box, QPoint(1580, third.center().y()));

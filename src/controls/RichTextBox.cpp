@@ -9,9 +9,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QWheelEvent>
 #include <memory>
 #include <new>
 #include <utility>
@@ -127,10 +127,10 @@ bool RichTextBox::forwardToViewport(QEvent *event)
     std::unique_ptr<QEvent> moved;
     if (event->type() == QEvent::Wheel) {
         const auto *e = static_cast<QWheelEvent *>(event);
-        moved = std::make_unique<QWheelEvent>(
-            e->position() - shift, e->globalPosition(), e->pixelDelta(), e->angleDelta(),
-            e->buttons(), e->modifiers(), e->phase(), e->inverted(), e->source(),
-            e->pointingDevice());
+        moved = std::make_unique<QWheelEvent>(e->position() - shift, e->globalPosition(),
+                                              e->pixelDelta(), e->angleDelta(), e->buttons(),
+                                              e->modifiers(), e->phase(), e->inverted(),
+                                              e->source(), e->pointingDevice());
     } else if (event->type() == QEvent::ContextMenu) {
         const auto *e = static_cast<QContextMenuEvent *>(event);
         if (e->reason() != QContextMenuEvent::Mouse)
@@ -139,10 +139,9 @@ bool RichTextBox::forwardToViewport(QEvent *event)
                                                     e->globalPos(), e->modifiers());
     } else {
         const auto *e = static_cast<QMouseEvent *>(event);
-        moved = std::make_unique<QMouseEvent>(e->type(), e->position() - shift,
-                                              e->scenePosition(), e->globalPosition(),
-                                              e->button(), e->buttons(), e->modifiers(),
-                                              e->pointingDevice());
+        moved = std::make_unique<QMouseEvent>(e->type(), e->position() - shift, e->scenePosition(),
+                                              e->globalPosition(), e->button(), e->buttons(),
+                                              e->modifiers(), e->pointingDevice());
     }
     QCoreApplication::sendEvent(viewport(), moved.get());
     event->setAccepted(moved->isAccepted());
