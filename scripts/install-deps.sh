@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6test6
     fonts-dejavu-core fonts-liberation2
     xvfb xauth openbox xdotool x11-utils
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     weston qt6-wayland
 )
 if [ "${1:-}" = "--ci" ]; then

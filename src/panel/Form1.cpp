@@ -129,14 +129,21 @@ void Form1::Form_Load()
 
 void Form1::showWindow()
 {
-    if (!m_placed) {
-        m_placed = true;
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+    QRect frame = frameGeometry();
+    const QScreen *screen = m_placed ? QGuiApplication::screenAt(frame.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        // Wholly on the screen, also where the resolution has shrunk since
+        // the user left it; its top left if it is larger than the screen.
+        const QRect room = screen->availableGeometry();
+        if (!m_placed)
+            frame.moveCenter(room.center());
+        frame.moveLeft(qMax(room.left(), qMin(frame.left(), room.right() - frame.width() + 1)));
+        frame.moveTop(qMax(room.top(), qMin(frame.top(), room.bottom() - frame.height() + 1)));
+        move(frame.topLeft());
     }
+    m_placed = true;
     show();
     raise();
     activateWindow();

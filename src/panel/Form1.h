@@ -27,7 +27,7 @@ public:
     void Form_Load();
 
     // Shows the panel, not modal: centred the first time, then where the
-    // user left it.
+    // user left it, always wholly on its screen.
     void showWindow();
 
     // Buttons by their number, 1 to 8.

@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 
@@ -36,7 +35,7 @@ Form2::Form2(std::function<void()> showPanel)
           new PushButton(QStringLiteral("X"), QRect(840, 0, 330, 285), designFont(), this)),
       m_pushButton1(
           new PushButton(QStringLiteral("Options"), QRect(0, 0, 810, 285), designFont(), this)),
-      m_pointer(this), m_backColor(OleColor::ButtonFace)
+      m_pointer(this), m_screenFollower(new ScreenFollower(this)), m_backColor(OleColor::ButtonFace)
 {
     setWindowTitle(QString());
     setAccessibleName(QStringLiteral("Inkwellor"));
@@ -76,8 +75,7 @@ void Form2::showWindow()
     }
     // Without a window manager nothing resizes a full-screen window, so it
     // gets the screen's geometry before it shows.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
+    m_screenFollower->fit();
     showFullScreen();
     raise();
     activateWindow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/WindowPointer.h"
+#include "writer/ScreenFollower.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -63,6 +64,7 @@ private:
     PushButton *m_pushButton2;
     PushButton *m_pushButton1;
     WindowPointer m_pointer;
+    ScreenFollower *m_screenFollower;
     std::int32_t m_backColor;
     bool m_loaded = false;
     const QEvent *m_previewedKey = nullptr;
