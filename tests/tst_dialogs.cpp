@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QtTest>
 #include <functional>
@@ -87,16 +88,31 @@ private slots:
         QTRY_COMPARE(model->rowCount(model->index(dir.path())), 2);
     }
 
-    // The error report can be copied whole with Ctrl+C, on every platform.
+    // The error report can be copied whole with Ctrl+C, on every platform;
+    // a click into its text once made Ctrl+C copy nothing.
+    void reportIsCopiedWithCtrlC_data()
+    {
+        QTest::addColumn<bool>("clicked");
+        QTest::newRow("the box has the focus") << false;
+        QTest::newRow("after a click into the text") << true;
+    }
+
     void reportIsCopiedWithCtrlC()
     {
+        QFETCH(bool, clicked);
         const QString report =
             QStringLiteral("Disk full\r\nin X at line 110\r\rPlease email screenshot of this");
         QGuiApplication::clipboard()->clear();
-        whenModal([](QWidget *modal) {
+        whenModal([clicked](QWidget *modal) {
             auto *box = qobject_cast<QMessageBox *>(modal);
             QVERIFY(box);
-            QTest::keySequence(box, QKeySequence::Copy);
+            QWidget *target = box;
+            if (clicked) {
+                target = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                QVERIFY(target);
+                QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, 4));
+            }
+            QTest::keySequence(target, QKeySequence::Copy);
             box->accept();
         });
         Modal::instance().messageBox(report, Modal::StyleExclamation,

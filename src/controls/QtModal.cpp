@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -15,19 +16,44 @@ namespace {
 Modal *g_installed = nullptr;
 
 // A message box whose whole text Ctrl+C copies, title included, as it does
-// on Windows, so that a report can be pasted into an e-mail.
+// on Windows, so that a report can be pasted into an e-mail; also once a
+// click has put the focus into the text, unless something there is selected.
 class CopyableBox : public QMessageBox
 {
 public:
-    using QMessageBox::QMessageBox;
+    CopyableBox(Icon icon, const QString &title, const QString &text, QWidget *parent)
+        : QMessageBox(icon, title, text, QMessageBox::Ok, parent)
+    {
+        // Plain text: rich-text detection would swallow the report's line breaks.
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        if (auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+            label->installEventFilter(this);
+    }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (!event->matches(QKeySequence::Copy)) {
+        if (event->matches(QKeySequence::Copy))
+            copyWhole();
+        else
             QMessageBox::keyPressEvent(event);
-            return;
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) &&
+            !static_cast<QLabel *>(watched)->hasSelectedText()) {
+            copyWhole();
+            return true;
         }
+        return QMessageBox::eventFilter(watched, event);
+    }
+
+private:
+    void copyWhole()
+    {
         QGuiApplication::clipboard()->setText(windowTitle() + QStringLiteral("\n\n") + text() +
                                               QLatin1Char('\n'));
     }
@@ -93,10 +119,7 @@ void QtModal::messageBox(const QString &text, int style, const QString &title)
     const QMessageBox::Icon icon =
         style == StyleExclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
     CopyableBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title,
-                    displayText(text), QMessageBox::Ok, dialogParent());
-    // Plain text: rich-text detection would swallow the report's line breaks.
-    box.setTextFormat(Qt::PlainText);
-    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+                    displayText(text), dialogParent());
     box.exec();
 }
 
