@@ -21,6 +21,15 @@ FocusHolder::FocusHolder(QWidget *parent) : QLineEdit(QStringLiteral("TabStop"),
     }();
     Q_UNUSED(installed);
     setAccessibleName(QStringLiteral("Inkwellor control panel"));
-    setAccessibleDescription(QStringLiteral("Tab moves to the commands, Enter or Space runs one, "
-                                            "Esc goes back to writing."));
+    setAccessibleDescription(usage());
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
+
+QString FocusHolder::usage()
+{
+    return QStringLiteral("Tab moves to the commands, Enter or Space runs one, "
+                          "Esc goes back to writing.");
+}
+
+void FocusHolder::paintEvent(QPaintEvent *) {}

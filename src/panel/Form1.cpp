@@ -79,9 +79,9 @@ Form1::Form1(Form2 &writer)
     p.setColor(QPalette::Window, OleColor::toColor(OleColor::White));
     setPalette(p);
 
-    // Just below the client area: it takes the first focus so that no
-    // button shows a focus mark, and is never seen.
-    m_text1->setGeometry(Twips::toPixels(600, 4230, 975, 330));
+    // Over the whole panel, so that a magnifier following the focus stays
+    // on it; never seen (see FocusHolder).
+    m_text1->setGeometry(rect());
     QWidget *previous = m_text1;
     for (const ButtonDesign &design : kButtons) {
         auto *button = new PushButton(QString::fromLatin1(design.caption),
@@ -147,6 +147,12 @@ void Form1::showWindow()
     show();
     raise();
     activateWindow();
+    // Every opening says how the panel is used: the first focus says it
+    // itself; a button focused again says it until the focus moves on.
+    if (QWidget *focus = focusWidget(); focus && focus != m_text1) {
+        m_announced = focus;
+        focus->setAccessibleDescription(FocusHolder::usage());
+    }
 }
 
 void Form1::Form_QueryUnload()
@@ -193,6 +199,15 @@ void Form1::PushButton8_Click()
     trap.step(100, [&] { Modal::instance().endProcess(0); });
 }
 
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The panel has one size; Qt's own title bar under Wayland offers to
+    // maximise every window all the same.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+}
+
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
@@ -205,6 +220,12 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // Not when the panel goes: that may be told after its next opening.
+    if (type == QEvent::FocusOut && watched == m_announced &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason) {
+        m_announced->setAccessibleDescription(QString());
+        m_announced = nullptr;
+    }
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::InputMethod) &&
         !isVisible() && m_writer.isVisible()) {
         QCoreApplication::sendEvent(&m_writer.text1(), event);

@@ -38,6 +38,7 @@ public:
     WindowPointer &pointer() { return m_pointer; }
 
 protected:
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -62,4 +63,5 @@ private:
     FileCommands m_fileCommands;
     LookCommands m_lookCommands;
     bool m_placed = false;
+    QWidget *m_announced = nullptr; // the focus that says how the panel is used
 };
