@@ -120,17 +120,40 @@ private slots:
         QVERIFY2(parsed.error.contains(reason, Qt::CaseInsensitive), qPrintable(parsed.error));
     }
 
-    void loadKeepsTheHotspot()
+    // The pointer is as sharp as the screen: the file's image for as many
+    // device pixels, else its own smoothly scaled, the hotspot on the same
+    // point. Regression: at 2x it stayed 32 device pixels, half size.
+    void loadFollowsTheScale_data()
     {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<bool>("large"); // the file also has a 64-pixel image
+        QTest::addColumn<int>("size");
+        QTest::newRow("1x") << 1.0 << true << 32;
+        QTest::newRow("2x, the file's 64-pixel image") << 2.0 << true << 64;
+        QTest::newRow("2x, scaled") << 2.0 << false << 64;
+        QTest::newRow("1.5x, scaled") << 1.5 << false << 48;
+    }
+
+    void loadFollowsTheScale()
+    {
+        QFETCH(qreal, ratio);
+        QFETCH(bool, large);
+        QFETCH(int, size);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("HAND-M.CUR"));
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(CursorWriter::write({{sample(32, 2), QPoint(6, 0), 32}}));
+        QList<CursorWriter::Image> images{{sample(32, 2), QPoint(6, 0), 32}};
+        if (large)
+            images.append({sample(64, 4), QPoint(12, 0), 32});
+        f.write(CursorWriter::write(images));
         f.close();
-        const QCursor cursor = CursorFile::load(path);
-        QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
-        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+        const QCursor cursor = CursorFile::load(path, ratio);
+        QCOMPARE(cursor.pixmap().size(), QSize(size, size));
+        QCOMPARE(cursor.pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(cursor.hotSpot(), QPoint(6, 0)); // in the window's pixels offscreen
+        if (large && ratio == 2.0)
+            QCOMPARE(cursor.pixmap().toImage().pixel(5, 4), sample(64, 4).pixel(5, 4));
         QVERIFY_THROWS_EXCEPTION(AppError, CursorFile::load(dir.filePath(QStringLiteral("none"))));
     }
 };

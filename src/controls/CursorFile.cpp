@@ -189,7 +189,7 @@ QImage decodeImage(const Entry &entry)
     return image;
 }
 
-QCursor load(const QString &path)
+QCursor load(const QString &path, qreal devicePixelRatio)
 {
     const QString shown = QDir::toNativeSeparators(path);
     // Checked before opening: a pipe would block start-up, a device never end.
@@ -205,9 +205,15 @@ QCursor load(const QString &path)
     if (bytes.size() > kMaxFileBytes)
         throw AppError(QStringLiteral("%1 is far too large to be a cursor.").arg(shown));
 
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    const Parsed parsed = parse(bytes, qRound(32 * ratio));
+    // The pointer's own size is that of its image for an ordinary screen;
+    // on a denser one it takes the file's image for as many device pixels,
+    // else the nearest one smoothly scaled.
+    const Parsed base = parse(bytes, 32);
+    if (!base.error.isEmpty())
+        throw AppError(base.error);
+    const QSize target(qMax(1, qRound(base.entry.width * devicePixelRatio)),
+                       qMax(1, qRound(base.entry.height * devicePixelRatio)));
+    const Parsed parsed = devicePixelRatio == 1.0 ? base : parse(bytes, target.width());
     if (!parsed.error.isEmpty())
         throw AppError(parsed.error);
     QImage image = decodeImage(parsed.entry);
@@ -215,12 +221,26 @@ QCursor load(const QString &path)
         throw AppError(QStringLiteral("The image in %1 cannot be decoded.").arg(shown));
     if (image.width() > kMaxSide || image.height() > kMaxSide)
         throw AppError(QStringLiteral("The image in %1 is too large for a pointer.").arg(shown));
+    if (image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
-    // The hotspot is given for the directory's size; keep it on the same
-    // point should the decoded image differ.
-    const QPoint hot(parsed.entry.hotspot.x() * image.width() / parsed.entry.width,
-                     parsed.entry.hotspot.y() * image.height() / parsed.entry.height);
-    return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
+    // The hotspot is given for the directory's size; it stays on the same
+    // point of the image at the size shown.
+    const QPointF hot(parsed.entry.hotspot.x() * qreal(target.width()) / parsed.entry.width,
+                      parsed.entry.hotspot.y() * qreal(target.height()) / parsed.entry.height);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    // X11 takes the hotspot in the image's own pixels, the other platforms
+    // in the window's.
+    const QPointF given =
+        QGuiApplication::platformName() == QLatin1String("xcb") ? hot : hot / devicePixelRatio;
+    return QCursor(pixmap, qRound(given.x()), qRound(given.y()));
+}
+
+QCursor load(const QString &path)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return load(path, screen ? screen->devicePixelRatio() : 1.0);
 }
 
 } // namespace CursorFile

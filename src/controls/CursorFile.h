@@ -33,8 +33,10 @@ Parsed parse(const QByteArray &bytes, int preferredSize = 32);
 // Decodes a parsed entry; a null image when Qt cannot.
 QImage decodeImage(const Entry &entry);
 
-// Loads the file as a pointer with its own hotspot; raises AppError with the
+// Loads the file as a pointer with its own hotspot, sharp on the primary
+// screen (or at the given device pixel ratio); raises AppError with the
 // reason when the file is not a usable cursor.
 QCursor load(const QString &path);
+QCursor load(const QString &path, qreal devicePixelRatio);
 
 } // namespace CursorFile
