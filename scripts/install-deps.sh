@@ -10,7 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth openbox xdotool x11-utils
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-    weston qt6-wayland
+    weston qt6-wayland qt6-translations-l10n
 )
 if [ "${1:-}" = "--ci" ]; then
     packages+=(

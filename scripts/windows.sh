@@ -2,9 +2,11 @@
 # Builds the Windows program and its tests with Debian's MinGW-w64 against
 # the prebuilt Qt for Windows in ../shared/windows (or one built from source
 # with its build-qt.sh, about an hour, where that archive is absent), runs
-# every test suite under Wine, packs the program's folder as a zip, and
-# drives the unpacked program under Wine on an X display: settings from the
-# registry, full screen, the panel, a change stored in the registry, Exit.
+# every test suite under Wine, packs the program's folder as a zip and as an
+# installer, installs it silently under Wine and drives the installed
+# program on an X display: settings from the registry, full screen, the
+# panel in its skin, a change stored in the registry, Exit; then uninstalls
+# it silently, which must leave only the user's settings.
 #   scripts/windows.sh        (build in build-windows/, or $WINDOWS_BUILD_DIR)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,8 @@ shared=$root/../shared/windows
 mkdir -p "$out"
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine zstd unzip
-          cmake ninja-build qt6-base-dev xvfb xauth openbox xdotool x11-utils imagemagick)
+          cmake ninja-build qt6-base-dev xvfb xauth openbox xdotool x11-utils imagemagick
+          nsis qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -73,20 +76,40 @@ export QT_PLUGIN_PATH=$(winepath -w "$qt/plugins") QT_FORCE_STDERR_LOGGING=1
 (cd "$build" && ctest --output-on-failure --timeout 300)
 unset WINEPATH QT_PLUGIN_PATH QT_FORCE_STDERR_LOGGING
 
-# The zip a user unpacks; the program is run from the unpacked folder, so a
-# library missing from it fails here.
-(cd "$build" && rm -rf _CPack_Packages && cpack -G ZIP >/dev/null)
+# The zip a user unpacks and the installer, from the same files.
+(cd "$build" && rm -rf _CPack_Packages && cpack >/dev/null)
 zip=$(ls "$build"/inkwellor-*-windows-x64.zip)
+installer=$(ls "$build"/inkwellor-*-windows-x64.exe)
 rm -rf "$out/unpacked"
 unzip -q "$zip" -d "$out/unpacked"
 folder=$(ls -d "$out/unpacked"/inkwellor-*)
+[ -f "$folder/translations/qtbase_de.qm" ] || fail "the zip lacks Qt's translations"
 echo "windows: $(basename "$zip") unpacked, $(ls "$folder" | wc -l) entries"
+
+# A silent per-user install, as a user without administrator rights.
+wine "$installer" /S >/dev/null 2>&1
+windows_path() { winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')"; }
+installed="$(windows_path LOCALAPPDATA)/Programs/Inkwellor"
+shortcut="$(windows_path APPDATA)/Microsoft/Windows/Start Menu/Programs/Inkwellor.lnk"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Inkwellor'
+[ -f "$installed/inkwellor.exe" ] || fail "the installer put no program in $installed"
+[ -f "$shortcut" ] || fail "the installer made no Start-menu entry"
+listed() { (cd "$1" && find . -type f ! -name Uninstall.exe | sort); }
+[ "$(listed "$folder")" = "$(listed "$installed")" ] ||
+    fail "the installed files differ from the zip's: $(diff <(listed "$folder") <(listed "$installed"))"
+registered=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
+version=$(sed -n 's/^project(Inkwellor VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+for entry in "DisplayName +REG_SZ +Inkwellor" "DisplayVersion +REG_SZ +$version" \
+    "Publisher +REG_SZ +Quillwerk" "QuietUninstallString +REG_SZ +.*Uninstall.exe\" /S"; do
+    grep -Eq "^ +$entry\$" <<<"$registered" || fail "the uninstall entry lacks $entry: $registered"
+done
+echo "windows: $(basename "$installer") installed silently into $installed"
 
 # The settings the earlier Windows program kept: a background set by hand.
 key='HKCU\Software\VB and VBA Program Settings\Quillwerk\Inkwellor Software'
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 wine reg add "$key" /v BackColor /t REG_SZ /d 255 /f >/dev/null 2>&1
-(cd "$folder" && wine ./inkwellor.exe >"$work/program.log" 2>&1) &
+(cd "$installed" && wine ./inkwellor.exe >"$work/program.log" 2>&1) &
 app=$!
 pids+=($app)
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
@@ -105,6 +128,10 @@ panel=$(find_window --name '^Inkwellor Software$')
 [ -n "$panel" ] || fail "Esc did not bring up the panel"
 sleep 0.5
 import -window root "$out/panel.png"
+# The skin beside the installed program colours the panel.
+eval "$(xdotool getwindowgeometry --shell "$panel")"
+[ "$(pixel $((X + 3)) $((Y + 3)))" = '#F4F1EA' ] ||
+    fail "the panel is not in its skin's colour: $(pixel $((X + 3)) $((Y + 3)))"
 
 # "Change Font", and OK on the dialog as it opens: all six font keys stored.
 xdotool mousemove --window "$panel" 268 123 click 1
@@ -129,4 +156,13 @@ timeout 20 tail --pid="$app" -f /dev/null || fail "the program did not end"
 status=0
 wait "$app" || status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
-echo "windows: the program ran under Wine: full screen in the stored colour, panel, font stored, Exit"
+echo "windows: the installed program ran under Wine: full screen in the stored colour, panel in its skin, font stored, Exit"
+
+# A silent uninstall runs a copy of itself and returns at once: wait for it.
+wine "$installed/Uninstall.exe" /S >/dev/null 2>&1
+until_ok "[ ! -e '$installed' ]"
+[ ! -e "$shortcut" ] || fail "the uninstaller left the Start-menu entry"
+wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstaller left its entry under Apps"
+wine reg query "$key" /v BackColor 2>/dev/null | tr -d '\r' | grep -Eq 'BackColor +REG_SZ +255$' ||
+    fail "uninstalling took the user's settings"
+echo "windows: uninstalled silently; only the user's settings remain"

@@ -1,5 +1,6 @@
 // The real dialogs behind the dialog seam, offscreen: what the adapters hand
 // them and read back, as a user who only presses OK or Ctrl+C sees it.
+#include "app/QtTranslations.h"
 #include "controls/CommonDialog.h"
 #include "controls/Modal.h"
 
@@ -9,6 +10,8 @@
 #include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 #include <functional>
 
@@ -86,6 +89,36 @@ private slots:
         auto *model = files.findChild<QFileSystemModel *>();
         QVERIFY(model);
         QTRY_COMPARE(model->rowCount(model->index(dir.path())), 2);
+    }
+
+    // Qt's dialogs speak the user's language; English needs no translation.
+    void qtTextsAreInTheUsersLanguage_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("cancel");
+        QTest::addColumn<QString>("lookIn");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "Abbrechen"
+                                << "Suchen in:";
+        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << "Annuler"
+                                << "Voir dans :";
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "Cancel"
+                                 << "Look in:";
+    }
+
+    void qtTextsAreInTheUsersLanguage()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, cancel);
+        QFETCH(QString, lookIn);
+        QTranslator *translator = installQtTranslations(locale);
+        QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Cancel);
+        const QString shown = box.button(QMessageBox::Cancel)->text().remove(QLatin1Char('&'));
+        const QString label = QCoreApplication::translate("QFileDialog", "Look in:");
+        if (translator)
+            QCoreApplication::removeTranslator(translator);
+        delete translator;
+        QCOMPARE(shown, cancel);
+        QCOMPARE(label, lookIn);
     }
 
     // The error report can be copied whole with Ctrl+C, on every platform;

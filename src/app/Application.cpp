@@ -1,10 +1,12 @@
 #include "app/Application.h"
 
+#include "app/QtTranslations.h"
 #include "app/Version.h"
 #include "panel/Form1.h"
 #include "writer/Form2.h"
 
 #include <QApplication>
+#include <QLocale>
 
 namespace {
 Application *g_instance = nullptr;
@@ -18,6 +20,7 @@ Application::Application()
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
     QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
+    installQtTranslations(QLocale());
     m_form2 = std::make_unique<Form2>([this] { m_form1->showWindow(); });
     m_form1 = std::make_unique<Form1>(*m_form2);
 }

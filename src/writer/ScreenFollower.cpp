@@ -16,10 +16,13 @@ void ScreenFollower::watch(QScreen *screen)
     if (screen == m_watched)
         return;
     disconnect(m_geometry);
+    disconnect(m_scale);
     m_watched = screen;
-    // A change of scale changes the logical geometry too.
-    if (screen)
-        m_geometry = connect(screen, &QScreen::geometryChanged, this, &ScreenFollower::fit);
+    if (!screen)
+        return;
+    m_geometry = connect(screen, &QScreen::geometryChanged, this, &ScreenFollower::fit);
+    // A change of scale changes the geometry in the window's pixels.
+    m_scale = connect(screen, &QScreen::logicalDotsPerInchChanged, this, &ScreenFollower::fit);
 }
 
 void ScreenFollower::fit()

@@ -27,4 +27,5 @@ private:
     QWidget *m_window;
     QPointer<QScreen> m_watched;
     QMetaObject::Connection m_geometry;
+    QMetaObject::Connection m_scale;
 };
