@@ -113,6 +113,7 @@ public:
     void setFont(const QFont &font)
     {
         m_ours.setFont(font);
+        QCoreApplication::sendPostedEvents(&m_ours, QEvent::MetaCall); // its margins
         m_plain.setFont(font);
         m_plain.document()->setDocumentMargin(m_ours.document()->documentMargin());
         m_plain.setViewportMargins(m_ours.columnMargins());

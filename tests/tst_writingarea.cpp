@@ -185,7 +185,7 @@ private slots:
         QFont larger = m_box->font();
         larger.setPointSizeF(m_box->font().pointSizeF() * 4);
         m_box->setFont(larger);
-        QVERIFY(m_box->document()->documentMargin() > margin * 3);
+        QTRY_VERIFY(m_box->document()->documentMargin() > margin * 3);
     }
 
     // The text stands in a centred column of 66 to 80 characters of prose,
@@ -212,6 +212,7 @@ private slots:
         QFETCH(int, width);
         m_box->resize(width, 900);
         m_box->setFont(font);
+        QCoreApplication::sendPostedEvents(m_box, QEvent::MetaCall); // its margins
         m_box->setPlainText(QString::fromLatin1(kTwoCities).repeated(3));
         m_box->show();
         const QTextBlock block = m_box->document()->firstBlock();

@@ -176,8 +176,19 @@ void RichTextBox::updateScrollBarLook()
 void RichTextBox::changeEvent(QEvent *event)
 {
     QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        updateMargin();
+    // A font comes attribute by attribute, and each new margin or column
+    // lays the whole page out again: once for them all, before the next
+    // paint (which Qt posts at a lower priority).
+    if (event->type() == QEvent::FontChange && !m_marginPending) {
+        m_marginPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_marginPending = false;
+                updateMargin();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void RichTextBox::loadFile(const QString &path)

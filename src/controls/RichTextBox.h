@@ -89,4 +89,5 @@ private:
     std::int32_t m_selColor;
     std::int32_t m_backColor;
     bool m_forwarding = false;
+    bool m_marginPending = false;
 };
