@@ -332,8 +332,29 @@ private slots:
         expectWriting();
     }
 
+    // The size is stored in the user's number format whatever the C
+    // library's: under a decimal comma every start once failed.
+    void choicesComeBackAtTheNextStart_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("storedSize");
+        QTest::newRow("C") << "C" << "10.5";
+        QTest::newRow("German") << "de_DE" << "10,5";
+        QTest::newRow("French") << "fr_FR" << "10,5";
+        QTest::newRow("Turkish") << "tr_TR" << "10,5";
+    }
+
     void choicesComeBackAtTheNextStart()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, storedSize);
+        const auto plain = qScopeGuard([] { TestEnvironment::useNumberFormat("C"); });
+        if (!TestEnvironment::useNumberFormat(locale))
+            QSKIP("this machine cannot make the locale");
+        m_run.stop();
+        m_run.start(); // start-up itself under the locale
+        QCOMPARE(m_run.modal().messages.size(), 0);
+        QCOMPARE(m_run.text1().fontSize(), 9.0f);
         m_run.toPanel();
         m_run.modal().colorAnswers = {QColor(255, 255, 0)};
         m_run.click(FontColour);
@@ -345,6 +366,7 @@ private slots:
         chosen.setPointSizeF(10.5);
         m_run.modal().fontAnswers = {chosen};
         m_run.click(Font);
+        QCOMPARE(SettingsStore::read(SettingKey::Size, QString()), storedSize);
 
         m_run.stop();
         m_run.start();

@@ -3,7 +3,6 @@
 #include "controls/AppError.h"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace {
@@ -92,9 +91,9 @@ QString sizeToText(float size, const QLocale &locale)
         overflow();
     // Seven significant digits in scientific form, then laid out in fixed
     // notation by hand so that no exponent and no grouping can appear.
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6e", static_cast<double>(size));
-    const QString sci = QString::fromLatin1(buffer);
+    // QString::number, unlike the C library, ignores the process's numeric
+    // locale: under a decimal comma snprintf gave "9,000000e+00".
+    const QString sci = QString::number(static_cast<double>(size), 'e', 6);
     const bool negative = sci.startsWith(QLatin1Char('-'));
     const qsizetype ePos = sci.indexOf(QLatin1Char('e'));
     QString mantissa = sci.mid(negative ? 1 : 0, ePos - (negative ? 1 : 0));

@@ -6,7 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
+
+#include <clocale>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -141,4 +146,29 @@ QString reportLocation(const QString &report)
     static const QRegularExpression re(QStringLiteral("\\r\\n(in .* at line \\d+)\\r"));
     const auto m = re.match(report);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+bool TestEnvironment::useNumberFormat(const QString &name)
+{
+    const QByteArray posix = name == QLatin1String("C") ? QByteArray("C")
+                                                        : name.toLatin1() + ".UTF-8";
+    bool ok = std::setlocale(LC_ALL, posix.constData()) != nullptr;
+#ifdef Q_OS_UNIX
+    if (!ok) {
+        // A folder of its own each time: the C library remembers a name it
+        // did not find in a folder.
+        static std::vector<std::unique_ptr<QTemporaryDir>> built;
+        built.push_back(std::make_unique<QTemporaryDir>());
+        QProcess::execute(QStringLiteral("localedef"),
+                          {QStringLiteral("-i"), name, QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                           built.back()->filePath(QString::fromLatin1(posix))});
+        qputenv("LOCPATH", built.back()->path().toLocal8Bit());
+        ok = std::setlocale(LC_ALL, posix.constData()) != nullptr;
+    }
+#else
+    if (!ok)
+        ok = std::setlocale(LC_ALL, name.toLatin1().replace('_', '-').constData()) != nullptr;
+#endif
+    QLocale::setDefault(QLocale(name));
+    return ok;
 }

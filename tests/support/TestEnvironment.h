@@ -29,6 +29,12 @@ public:
     static QByteArray builtPointer();
     static QByteArray builtSkin();
 
+    // Makes NAME (such as "de_DE"; "C" for none) the number format of the C
+    // library and of QLocale, as the user's LANG would; where the machine
+    // lacks the locale it is built into a temporary folder. False when it
+    // cannot be had.
+    static bool useNumberFormat(const QString &name);
+
 #ifdef Q_OS_UNIX
     // For runs as user nobody, which only matter as root: a new folder
     // every user can enter, wherever TMPDIR is, and the command that runs a
