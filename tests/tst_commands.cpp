@@ -338,10 +338,14 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("storedSize");
-        QTest::newRow("C") << "C" << "10.5";
-        QTest::newRow("German") << "de_DE" << "10,5";
-        QTest::newRow("French") << "fr_FR" << "10,5";
-        QTest::newRow("Turkish") << "tr_TR" << "10,5";
+        QTest::newRow("C") << "C"
+                           << "10.5";
+        QTest::newRow("German") << "de_DE"
+                                << "10,5";
+        QTest::newRow("French") << "fr_FR"
+                                << "10,5";
+        QTest::newRow("Turkish") << "tr_TR"
+                                 << "10,5";
     }
 
     void choicesComeBackAtTheNextStart()

@@ -9,7 +9,6 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-
 #include <clocale>
 #include <vector>
 
@@ -150,8 +149,8 @@ QString reportLocation(const QString &report)
 
 bool TestEnvironment::useNumberFormat(const QString &name)
 {
-    const QByteArray posix = name == QLatin1String("C") ? QByteArray("C")
-                                                        : name.toLatin1() + ".UTF-8";
+    const QByteArray posix =
+        name == QLatin1String("C") ? QByteArray("C") : name.toLatin1() + ".UTF-8";
     bool ok = std::setlocale(LC_ALL, posix.constData()) != nullptr;
 #ifdef Q_OS_UNIX
     if (!ok) {
@@ -160,7 +159,8 @@ bool TestEnvironment::useNumberFormat(const QString &name)
         static std::vector<std::unique_ptr<QTemporaryDir>> built;
         built.push_back(std::make_unique<QTemporaryDir>());
         QProcess::execute(QStringLiteral("localedef"),
-                          {QStringLiteral("-i"), name, QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                          {QStringLiteral("-i"), name, QStringLiteral("-f"),
+                           QStringLiteral("UTF-8"),
                            built.back()->filePath(QString::fromLatin1(posix))});
         qputenv("LOCPATH", built.back()->path().toLocal8Bit());
         ok = std::setlocale(LC_ALL, posix.constData()) != nullptr;
