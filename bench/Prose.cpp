@@ -40,6 +40,26 @@ QByteArray generateProse(qint64 bytes)
     return out;
 }
 
+namespace {
+QByteArray cutAtCharacter(QByteArray out, qint64 bytes)
+{
+    qsizetype end = qMin<qsizetype>(bytes, out.size());
+    while (end > 0 && end < out.size() && (quint8(out.at(end)) & 0xC0) == 0x80)
+        --end;
+    out.truncate(end);
+    return out;
+}
+} // namespace
+
+QByteArray generateParagraphs(qint64 bytes)
+{
+    QByteArray out = generateProse(bytes + bytes / 8);
+    out.replace("\n\n", "\r");
+    out.replace('\n', ' ');
+    out.replace('\r', '\n');
+    return cutAtCharacter(out, bytes);
+}
+
 QByteArray generateLine(qint64 bytes, bool solid)
 {
     QByteArray out = generateProse(bytes + bytes / 4);
@@ -50,10 +70,5 @@ QByteArray generateLine(qint64 bytes, bool solid)
     } else {
         out.replace('\n', ' ');
     }
-    // Cut at a character boundary.
-    qsizetype end = qMin<qsizetype>(bytes, out.size());
-    while (end > 0 && (quint8(out.at(end)) & 0xC0) == 0x80)
-        --end;
-    out.truncate(end);
-    return out;
+    return cutAtCharacter(out, bytes);
 }

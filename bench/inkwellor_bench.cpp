@@ -6,6 +6,8 @@
 //   inkwellor_bench --startup RUNS        start-up against a bare Qt window
 //   inkwellor_bench --size MB [--keystrokes N]
 //   inkwellor_bench --shape S --bytes N --memory   peak memory of one load
+//   inkwellor_bench --loads RUNS [--max-seconds S]  loads of every shape and
+//       size until the program is quiet, beside a plain QPlainTextEdit
 #include "BenchModal.h"
 #include "Prose.h"
 #include "app/Application.h"
@@ -16,8 +18,10 @@
 #include "panel/Form1.h"
 #include "writer/Form2.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -29,6 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -179,9 +184,136 @@ QByteArray generate(const QString &shape, qint64 bytes)
         return generateLine(bytes, false);
     if (shape == QLatin1String("solid"))
         return generateLine(bytes, true);
+    if (shape == QLatin1String("paragraphs"))
+        return generateParagraphs(bytes);
     if (shape == QLatin1String("newlines"))
         return QByteArray(bytes, '\n');
     return generateProse(bytes);
+}
+
+// The process's resident memory now (VmRSS).
+long rssMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    }
+    return 0;
+}
+
+// Child side of a load measurement, from the Load File click (for the plain
+// editor: from reading the same file) until the program is quiet, its event
+// loop about to wait with nothing posted and no timer due; then one key,
+// handled and painted. Prints quiet_ms, key_ms and the load's peak memory.
+int loadChild(const QString &who, const QString &path)
+{
+    const QFont font(QStringLiteral("Arial"), 9, QFont::Bold); // the design font
+    BenchModal modal;
+    std::unique_ptr<Application> app;
+    std::unique_ptr<QPlainTextEdit> plain;
+    QPlainTextEdit *edit = nullptr;
+    if (who == QLatin1String("plain")) {
+        plain = std::make_unique<QPlainTextEdit>();
+        plain->setFont(font);
+        plain->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        plain->showFullScreen();
+        edit = plain.get();
+    } else {
+        app = std::make_unique<Application>();
+        app->start();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        app->form2().hide(); // as Esc does
+        app->form1().showWindow();
+        modal.fileName = path;
+        edit = &app->form2().text1();
+    }
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    const long before = rssMb();
+
+    QElapsedTimer t;
+    t.start();
+    if (plain) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        plain->setPlainText(QString::fromUtf8(file.readAll()));
+    } else {
+        app->form1().pushButton(1).click();
+    }
+    QEventLoop loop;
+    double quiet = 0;
+    const auto connection = QObject::connect(
+        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+        [&] {
+            quiet = msSince(t);
+            loop.quit();
+        });
+    loop.exec();
+    QObject::disconnect(connection);
+    const double keyMs = timed([&] {
+        key(edit, Qt::Key_A, QStringLiteral("a"));
+        edit->viewport()->repaint();
+    });
+    std::printf("quiet_ms=%.1f key_ms=%.2f load_peak_mb=%ld blocks=%d reports=%d\n", quiet, keyMs,
+                peakRssMb() - before, edit->document()->blockCount(), modal.reports);
+    return 0;
+}
+
+// Every shape and size, each load in a process of its own, ours and the
+// plain editor's alternating; a load that takes longer than maxSeconds is
+// stopped and reported as such.
+int loads(int runs, int maxSeconds)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("load.txt"));
+    const qint64 mib64 = 64 * 1024 * 1024;
+    for (const char *shape : {"prose", "paragraphs", "line", "newlines"}) {
+        for (const qint64 bytes : {qint64(1000000), qint64(10000000), qint64(50000000), mib64}) {
+            {
+                QFile f(path);
+                f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                f.write(generate(QString::fromLatin1(shape), bytes));
+            }
+            const int n = bytes > 10000000 ? 1 : runs;
+            std::printf("shape=%s bytes=%lld", shape, static_cast<long long>(bytes));
+            for (const char *who : {"ours", "plain"}) {
+                std::vector<double> quiet, keyMs, peak;
+                bool stopped = false;
+                for (int i = 0; i < n && !stopped; ++i) {
+                    QProcess child;
+                    child.start(QCoreApplication::applicationFilePath(),
+                                {QStringLiteral("--load-child"), QString::fromLatin1(who), path});
+                    if (!child.waitForFinished(maxSeconds * 1000)) {
+                        child.kill();
+                        child.waitForFinished();
+                        stopped = true;
+                        break;
+                    }
+                    const QByteArray out = child.readAllStandardOutput();
+                    auto field = [&](const char *name) {
+                        for (const QByteArray &pair : out.trimmed().split(' '))
+                            if (pair.startsWith(QByteArray(name) + '='))
+                                return pair.mid(int(qstrlen(name)) + 1).toDouble();
+                        return -1.0;
+                    };
+                    quiet.push_back(field("quiet_ms"));
+                    keyMs.push_back(field("key_ms"));
+                    peak.push_back(field("load_peak_mb"));
+                }
+                if (stopped)
+                    std::printf(" %s_quiet_ms=over%d", who, maxSeconds * 1000);
+                else
+                    std::printf(" %s_quiet_ms=%.0f %s_key_ms=%.2f %s_peak_mb=%.0f", who,
+                                median(quiet), who, median(keyMs), who, median(peak));
+            }
+            std::printf(" runs=%d\n", n);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
 }
 
 int sizeRun(const QString &shape, qint64 bytes, int keystrokes, bool memoryOnly)
@@ -228,28 +360,14 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes, bool memoryOnly)
     const double load = command(1);
     const long loadedRss = peakRssMb();
     if (memoryOnly) {
-        // The page right after Load File, then (unless told not to: a block
-        // a line is what a huge count of empty lines cannot afford) once
-        // split; peaks over the file's size.
+        // Peak over the file's size.
         const double megabytes = double(bytes) / (1024 * 1024);
-        std::printf("shape=%s bytes=%lld load_ms=%.1f loaded_peak_rss_mb=%ld loaded_ratio=%.1f",
+        std::printf("shape=%s bytes=%lld load_ms=%.1f loaded_peak_rss_mb=%ld loaded_ratio=%.1f\n",
                     qPrintable(shape), static_cast<long long>(bytes), load, loadedRss,
                     double(loadedRss) / megabytes);
-        if (!qEnvironmentVariableIsSet("BENCH_NO_SPLIT")) {
-            while (text.model().splitting())
-                QCoreApplication::processEvents();
-            std::printf(" split_peak_rss_mb=%ld split_ratio=%.1f", peakRssMb(),
-                        double(peakRssMb()) / megabytes);
-        }
-        std::printf("\n");
         return 0;
     }
-    // Joined lines are split while idle; the keys below come after that.
-    const double split = timed([&] {
-        while (text.model().splitting())
-            QCoreApplication::processEvents();
-    });
-    const long loadRss = peakRssMb();
+    const long loadRss = loadedRss;
 
     modal.fileName = dir.filePath(QStringLiteral("saved.txt"));
     toPanel();
@@ -324,11 +442,10 @@ int sizeRun(const QString &shape, qint64 bytes, int keystrokes, bool memoryOnly)
     keystrokes_at(text, QStringLiteral("enter"), 0, Qt::Key_Return, QStringLiteral("\r"));
 
     std::printf("shape=%s bytes=%lld load_peak_rss_mb=%ld read_floor_ms=%.1f load_ms=%.1f "
-                "idle_split_ms=%.1f "
                 "load_ratio=%.2f save_ms=%.1f "
                 "save_floor_ms=%.1f save_ratio=%.2f fore_color_ms=%.1f back_color_ms=%.1f "
                 "font_ms=%.1f peak_rss_mb=%ld reports=%d%s\n",
-                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load, split,
+                qPrintable(shape), static_cast<long long>(bytes), loadRss, readFloor, load,
                 load / readFloor, save, saveFloor, save / saveFloor, foreColor, backColor, font,
                 peak, modal.reports, qPrintable(keys));
     return modal.reports == 0 ? 0 : 1;
@@ -346,6 +463,11 @@ int main(int argc, char *argv[])
     };
     if (args.contains(QLatin1String("--startup-child")))
         return startupChild(value("--startup-child", QStringLiteral("program")));
+    if (args.contains(QLatin1String("--load-child")))
+        return loadChild(value("--load-child", QString()), args.last());
+    if (args.contains(QLatin1String("--loads")))
+        return loads(value("--loads", QStringLiteral("3")).toInt(),
+                     value("--max-seconds", QStringLiteral("60")).toInt());
     if (args.contains(QLatin1String("--startup")))
         return startup(value("--startup", QStringLiteral("15")).toInt());
     // --size in MB (10^6 bytes), or --bytes exactly; --shape prose|line|solid.

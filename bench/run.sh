@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds in release mode, runs the benchmark for start-up, for 1, 10 and
-# 50 MB of prose, for single paragraphs of 2k, 8k and 64k characters, and for
-# single lines of 1 MB and 64 MiB with and without spaces (each in its own
+# 50 MB of prose, for single paragraphs of 2k, 8k and 64k characters, for
+# single lines of 1 MB and 64 MiB with and without spaces, and for loads of
+# every shape and size beside a plain QPlainTextEdit (each in its own
 # process, so peak memory is its own), and writes docs/performance.md.
 #   bench/run.sh [RUNS]
 set -euo pipefail
@@ -27,13 +28,8 @@ for bytes in 1000000 67108864; do
         long+=("$("$bench" --shape "$shape" --bytes "$bytes" 2>/dev/null)")
     done
 done
-memory=()
-for shape in prose line solid newlines; do
-    bytes=67108864 split=
-    [ "$shape" = prose ] && bytes=67000000 # whole lines, under the limit
-    [ "$shape" = newlines ] && split=1
-    memory+=("$(env ${split:+BENCH_NO_SPLIT=1} "$bench" --shape "$shape" --bytes "$bytes" --memory 2>/dev/null)")
-done
+loads=()
+while IFS= read -r line; do loads+=("$line"); done < <("$bench" --loads 3 --max-seconds 60 2>/dev/null)
 get() { # get LINE KEY
     tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
 }
@@ -62,10 +58,9 @@ s=${lines[0]}
     echo
     echo "## Commands, keystrokes and memory"
     echo
-    echo "Load File is timed from the click to the loaded text painted; its floor is reading and"
-    echo "decoding the same file in the same run. A load joins short lines into blocks, which the"
-    echo "idle time after it splits into a block a line (any input first finishes that); the keys"
-    echo "below come after it. Save File's floor is encoding and writing the same"
+    echo "Load File is timed from the click to the loaded text painted, which is also when the"
+    echo "program is quiet (see Loads below); its floor is reading and decoding the same file in"
+    echo "the same run. Save File's floor is encoding and writing the same"
     echo "text. The look commands are timed from the click to the writing area painted. A keystroke"
     echo "is the key's handling (median and worst of 21); \"painted\" adds a full repaint of the"
     echo "writing area, which Qt does once per frame however many keys arrive; \"to pixels\" adds"
@@ -87,7 +82,6 @@ s=${lines[0]}
     row "read + decode floor (ms)" read_floor_ms
     row "Load File (ms)" load_ms
     row "Load File / floor" load_ratio
-    row "then splitting joined lines while idle (ms)" idle_split_ms
     row "encode + write floor (ms)" save_floor_ms
     row "Save File (ms)" save_ms
     row "Save File / floor" save_ratio
@@ -134,21 +128,23 @@ s=${lines[0]}
     done
     longrow "peak resident memory over the whole run (MB, VmHWM)" peak_rss_mb
     echo
-    echo "## Memory of a 64 MiB load"
+    echo "## Loads, until the program is quiet"
     echo
-    echo "Peak resident memory (VmHWM, the whole process) right after Load File of a file at the"
-    echo "size limit, and after the idle time has split it into a block a line, over the file's size."
-    echo "A plain QPlainTextEdit needs about 370 bytes a block besides the text; 67 million empty"
-    echo "lines would need some 7 GB as blocks, so that split is not measured here."
+    echo "Each load in a process of its own (\\`inkwellor_bench --loads 3\\`): from the Load File"
+    echo "click, the file already chosen, until the event loop is about to wait with nothing"
+    echo "posted and no timer due; then the first key, handled and painted. Beside it a plain"
+    echo "QPlainTextEdit in the same run, full screen in the same font, from reading the same"
+    echo "file (QFile, QString::fromUtf8) through setPlainText until quiet the same way. Medians"
+    echo "of 3 up to 10 MB, one run above; \"over\" is a load stopped after 60 s. Peak is the"
+    echo "rise of the process's peak resident memory (VmHWM) over what it held before the load."
+    echo "Shapes: prose hard-wrapped at about 80 characters; the same prose one line per"
+    echo "paragraph; one line of words; newlines only."
     echo
-    echo "| | prose | one line, words | one line, no spaces | newlines only |"
-    echo "|---|---:|---:|---:|---:|"
-    memrow() { cells "$1" "$2" "${memory[@]}"; }
-    memrow "Load File (ms)" load_ms
-    memrow "peak after Load File (MB)" loaded_peak_rss_mb
-    memrow "  / file size" loaded_ratio
-    memrow "peak once split (MB)" split_peak_rss_mb
-    memrow "  / file size" split_ratio
+    echo "| shape | size | ours: quiet (ms) | plain: quiet (ms) | ours: first key (ms) | plain: first key (ms) | ours: peak (MB) | plain: peak (MB) |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+    for l in "${loads[@]}"; do
+        echo "| $(get "$l" shape) | $(get "$l" bytes) | $(get "$l" ours_quiet_ms) | $(get "$l" plain_quiet_ms) | $(get "$l" ours_key_ms) | $(get "$l" plain_key_ms) | $(get "$l" ours_peak_mb) | $(get "$l" plain_peak_mb) |"
+    done
     echo
     echo "## The centred text column"
     echo

@@ -21,9 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!again.error.isEmpty() || again.text != d.text)
         std::abort();
     const TextBlocks::Layout layout = TextBlocks::layout(d.text);
-    if (TextBlocks::join(layout) != d.text ||
-        TextBlocks::join(TextBlocks::layout(d.text, TextBlocks::WholeLineChars, true)) != d.text)
-        std::abort();
+    const TextBlocks::Layout cut = TextBlocks::layout(d.text, 64);
+    for (const TextBlocks::Layout *l : {&layout, &cut}) {
+        if (TextBlocks::join(*l) != d.text || l->blocks != l->text.count(QLatin1Char('\n')) + 1)
+            std::abort();
+    }
     for (const QStringView block : QStringView(layout.text).split(QLatin1Char('\n')))
         if (block.size() > TextBlocks::WholeLineChars)
             std::abort();

@@ -659,7 +659,7 @@ private slots:
         pair.setFont(QFont(QStringLiteral("Liberation Serif"), 15));
 #ifdef Q_OS_WIN
         // Seen under Wine only, with its stand-in fonts: after a font change
-        // the lines of once joined blocks stand half a pixel closer.
+        // the lines of short blocks stand half a pixel closer.
         QEXPECT_FAIL("short lines, 480 pixels wide", "Wine: lines half a pixel closer", Continue);
 #endif
         QVERIFY(same());

@@ -99,22 +99,6 @@ private slots:
         QCOMPARE(contentOf(out), TextFile::encode(QString::fromUtf8(bytes)));
     }
 
-    // Short lines load joined and are split once idle: the caret, the
-    // selection and the text stay as they were.
-    void joinedLinesAreSplitWhenIdle()
-    {
-        load(QByteArray("a line of a few words\n").repeated(300));
-        QVERIFY(m_box->document()->blockCount() < 100);
-        m_box->setSelStart(45); // on a line end inside a joined block
-        m_box->setSelLength(3000);
-        const QString text = m_box->text();
-        QTRY_COMPARE(m_box->document()->blockCount(), 301);
-        QCOMPARE(m_box->selStart(), 45);
-        QCOMPARE(m_box->selLength(), 3000);
-        QCOMPARE(m_box->text(), text);
-        QVERIFY(!m_box->document()->isUndoAvailable());
-    }
-
     // Regression: positions and the length were the document's, which a cut
     // that stands for nothing shifts, not the saved text's.
     void positionsAreTheSavedTextsAcrossHiddenCuts()

@@ -31,7 +31,7 @@ const char16_t kProse[] = u"It is a truth universally acknowledged, that a singl
                           u"possession of a good fortune, must be in want of a wife.";
 
 // About what Qt 6.4 keeps for each block of a page besides its text
-// (measured on a page of prose split into a block a line).
+// (measured on loads of prose and of empty lines).
 constexpr qint64 kBytesPerBlock = 300;
 
 // Shows the busy pointer while a file is read or written.
@@ -47,24 +47,24 @@ public:
 } // namespace
 
 RichTextBox::RichTextBox(QWidget *parent)
-    : QPlainTextEdit(parent), m_model(new TextModel(document())), m_splitter(new QTimer(this)),
+    : QPlainTextEdit(parent), m_model(new TextModel(document())),
       m_selColor(OleColor::fromColor(palette().color(QPalette::Text))),
       m_backColor(OleColor::WindowBackground)
 {
     setFrameStyle(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Always there, so that its coming never narrows the page: that would
+    // lay every block out again, a QTextLayout each, after a long load.
+    // Where there is nothing to scroll it shows nothing.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &RichTextBox::updateScrollBarLook);
     // The margins beside the column are the page too: the pointer there is
     // the text's, and clicks and the wheel act on the text.
     setMouseTracking(true);
     setCursor(Qt::IBeamCursor);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    verticalScrollBar()->installEventFilter(this);
-    m_splitter->setInterval(0);
-    m_splitter->setSingleShot(true);
-    connect(m_splitter, &QTimer::timeout, this, [this] { splitJoinedLines(8 * 1000 * 1000); });
     setBackColor(m_backColor);
     updateMargin();
 }
@@ -149,7 +149,8 @@ bool RichTextBox::forwardToViewport(QEvent *event)
 }
 
 // A thin scroll bar in the page's own colours, its handle a quiet mix of
-// text and page, so it follows every colour change and never draws the eye.
+// text and page, so it follows every colour change and never draws the eye;
+// with nothing to scroll, no handle.
 void RichTextBox::updateScrollBarLook()
 {
     const QColor page = palette().color(QPalette::Base);
@@ -160,7 +161,8 @@ void RichTextBox::updateScrollBarLook()
                                 float(page.blueF() + (ink.blueF() - page.blueF()) * share))
             .name();
     };
-    verticalScrollBar()->setStyleSheet(
+    const bool scrolls = verticalScrollBar()->maximum() > verticalScrollBar()->minimum();
+    const QString sheet =
         QStringLiteral(
             "QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: none; }"
             "QScrollBar::handle:vertical { background: %2; border-radius: 4px;"
@@ -170,7 +172,10 @@ void RichTextBox::updateScrollBarLook()
             " { height: 0; border: none; background: none; }"
             "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
             " { background: none; }")
-            .arg(page.name(), mix(0.22), mix(0.4)));
+            .arg(page.name(), scrolls ? mix(0.22) : page.name(), scrolls ? mix(0.4) : page.name());
+    // Typing changes the range often; the sheet only when its look does.
+    if (sheet != verticalScrollBar()->styleSheet())
+        verticalScrollBar()->setStyleSheet(sheet);
 }
 
 void RichTextBox::changeEvent(QEvent *event)
@@ -198,28 +203,23 @@ void RichTextBox::loadFile(const QString &path)
         TextFile::Decoded file = TextFile::read(path);
         if (!file.error.isEmpty())
             throw AppError(file.error);
-        TextBlocks::Layout layout = m_model->layout(file.text, true);
-        // The page needs its own copy of the text and, once split while
-        // idle, a block a line: taken up front, so that a machine without
-        // that much memory refuses the file and keeps the page as it was.
-        const qint64 lines = file.text.count(QLatin1Char('\n')) + 1;
-        file.text = QString();
-        const qint64 needed = qint64(layout.text.size()) * 2 + lines * kBytesPerBlock;
+        TextBlocks::Layout layout = m_model->layout(std::move(file.text));
+        // The page needs its own copy of the text and a block a line: taken
+        // up front, so that a machine without that much memory refuses the
+        // file and keeps the page as it was.
+        const qint64 needed = qint64(layout.text.size()) * 2 + layout.blocks * kBytesPerBlock;
         if (!std::unique_ptr<char[]>(new (std::nothrow) char[size_t(needed)]))
             throw std::bad_alloc();
-        // setPlainText gives the new text the caret's character format, which
-        // may be a boundary's: plain, with no selection to change.
-        setTextCursor(QTextCursor(document()));
-        setCurrentCharFormat(QTextCharFormat());
-        setPlainText(std::exchange(layout.text, QString()));
+        // The document's own load, one block a line as a plain editor's:
+        // unlike the widget's, it gives the text the plain format it has
+        // after the clear, with no second pass over all of it.
+        document()->setPlainText(std::exchange(layout.text, QString()));
         m_model->markBoundaries(layout);
     } catch (const std::bad_alloc &) {
         throw AppError(QStringLiteral("There is not enough memory to load %1.")
                            .arg(QDir::toNativeSeparators(path)));
     }
     moveCursor(QTextCursor::Start);
-    if (m_model->splitting())
-        m_splitter->start();
 }
 
 void RichTextBox::saveFile(const QString &path) const
@@ -351,7 +351,6 @@ void RichTextBox::setGeometryTwips(int left, int top, int width, int height)
 
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
-    splitJoinedLines();
     emit keyDown(event->key(), event->modifiers());
     if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         // Undo and redo bring back states that were already whole.
@@ -383,12 +382,6 @@ void RichTextBox::edit(QKeyEvent *event)
     }
 }
 
-void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
-{
-    splitJoinedLines();
-    QPlainTextEdit::inputMethodEvent(event);
-}
-
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
@@ -401,7 +394,6 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (!source || !source->hasText())
         return;
-    splitJoinedLines();
     const QString text = TextFile::cleanPasted(source->text());
     if (text.isEmpty())
         return; // as a plain editor: an empty paste keeps the selection
@@ -429,58 +421,6 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         cursor.endEditBlock();
         setTextCursor(cursor);
         ensureCursorVisible();
-    }
-}
-
-// A load joins short lines, which the idle time after it splits, and any
-// input before that at once: no key ever meets a joined block. Positions
-// all stay, so the caret and selection are put back where they were.
-void RichTextBox::splitJoinedLines(qint64 budgetNs)
-{
-    if (!m_model->splitting())
-        return;
-    const int anchor = textCursor().anchor();
-    const int position = textCursor().position();
-    m_model->splitSome(budgetNs);
-    QTextCursor after = textCursor();
-    if (after.anchor() != anchor || after.position() != position) {
-        after.setPosition(anchor);
-        after.setPosition(position, QTextCursor::KeepAnchor);
-        setTextCursor(after);
-    }
-    if (m_model->splitting())
-        m_splitter->start();
-    else
-        m_splitter->stop();
-}
-
-// Until the first input the view stays where it is, at the top.
-bool RichTextBox::viewportEvent(QEvent *event)
-{
-    if (startsInput(event))
-        splitJoinedLines();
-    return QPlainTextEdit::viewportEvent(event);
-}
-
-bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == verticalScrollBar() && startsInput(event))
-        splitJoinedLines();
-    return QPlainTextEdit::eventFilter(watched, event);
-}
-
-bool RichTextBox::startsInput(const QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::DragEnter:
-    case QEvent::Drop:
-    case QEvent::ContextMenu:
-        return true;
-    default:
-        return false;
     }
 }
 

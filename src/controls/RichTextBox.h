@@ -3,7 +3,6 @@
 #include "controls/TextModel.h"
 
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <cstdint>
 
 // The writing area. One font and one text colour hold for the whole text:
@@ -66,18 +65,13 @@ signals:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void edit(QKeyEvent *event);
-    void splitJoinedLines(qint64 budgetNs = -1);
-    static bool startsInput(const QEvent *event);
     void updateMargin();
     void updateColumn();
     bool forwardToViewport(QEvent *event);
@@ -85,7 +79,6 @@ private:
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
 
     TextModel *m_model; // owned by the document
-    QTimer *m_splitter;
     std::int32_t m_selColor;
     std::int32_t m_backColor;
     bool m_forwarding = false;

@@ -30,41 +30,10 @@ qsizetype characterCut(QStringView text, qsizetype from, qsizetype cut)
     return cut;
 }
 
-// Whether a line looks the same joined to others: no U+2028 of its own,
-// nothing that could change the paragraph's direction.
-bool joinable(QStringView line)
-{
-    for (const QChar c : line) {
-        if (c.unicode() < 0x80)
-            continue;
-        if (c == QChar::LineSeparator)
-            return false;
-        switch (c.direction()) {
-        case QChar::DirR:
-        case QChar::DirAL:
-        case QChar::DirAN:
-        case QChar::DirRLE:
-        case QChar::DirRLO:
-        case QChar::DirLRE:
-        case QChar::DirLRO:
-        case QChar::DirPDF:
-        case QChar::DirRLI:
-        case QChar::DirLRI:
-        case QChar::DirFSI:
-        case QChar::DirPDI:
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
-}
-
 class Builder
 {
 public:
-    Builder(qsizetype size, int wholeLineChars, bool join)
-        : m_wholeLineChars(wholeLineChars), m_join(join)
+    Builder(qsizetype size, int wholeLineChars) : m_wholeLineChars(wholeLineChars)
     {
         m_out.text.reserve(size);
     }
@@ -72,30 +41,16 @@ public:
     void boundary(int kind)
     {
         m_out.text += QLatin1Char('\n');
-        ++m_block;
-        m_length = 0;
-        m_joinable = false;
+        ++m_out.blocks;
         if (kind != LineEnd)
-            m_out.boundaries.emplace_back(m_block, kind);
+            m_out.boundaries.emplace_back(m_out.blocks - 1, kind);
     }
 
     // One line of the text, after the separator that ended the one before.
     void line(QStringView line, int kindBefore, bool first)
     {
-        const bool joins = m_join && line.size() < JoinChars && joinable(line);
-        if (!first && joins && m_joinable && kindBefore == LineEnd &&
-            m_length + line.size() < 2 * JoinChars && m_length < JoinChars) {
-            m_out.text += QChar::LineSeparator;
-            if (m_out.joined.empty() || m_out.joined.back() != m_block)
-                m_out.joined.push_back(m_block);
-            m_out.text += line;
-            m_length += line.size() + 1;
-            return;
-        }
         if (!first)
             boundary(kindBefore);
-        m_joinable = joins;
-        m_length = line.size();
         qsizetype at = 0;
         while (line.size() > m_wholeLineChars && line.size() - at > CutChars) {
             // The last space in the second half of the block's room that
@@ -122,10 +77,6 @@ public:
 private:
     Layout m_out;
     int m_wholeLineChars;
-    bool m_join;
-    int m_block = 0;
-    qsizetype m_length = 0;
-    bool m_joinable = false; // the block so far holds only joinable lines
 };
 
 } // namespace
@@ -145,9 +96,27 @@ bool isCharacterBoundary(QStringView text, qsizetype at)
     return finder.isAtBoundary();
 }
 
-Layout layout(const QString &text, int wholeLineChars, bool join)
+Layout layout(QString text, int wholeLineChars)
 {
-    Builder builder(text.size(), wholeLineChars, join);
+    // Most texts: short lines and no separator of their own.
+    int lineEnds = 0;
+    qsizetype lineStart = 0;
+    bool plain = true;
+    const char16_t *chars = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0, n = text.size(); i < n && plain; ++i) {
+        const char16_t c = chars[i];
+        if (c == u'\n') {
+            plain = i - lineStart <= wholeLineChars;
+            ++lineEnds;
+            lineStart = i + 1;
+        } else if (c >= 0x2029 && isSeparator(c)) {
+            plain = false;
+        }
+    }
+    if (plain && text.size() - lineStart <= wholeLineChars)
+        return {std::move(text), {}, lineEnds + 1};
+
+    Builder builder(text.size(), wholeLineChars);
     const QStringView all(text);
     qsizetype start = 0;
     int kind = LineEnd;
@@ -194,21 +163,12 @@ QString join(const Layout &layout)
 {
     QString out;
     out.reserve(layout.text.size());
-    int block = 0;
-    auto joined = layout.joined.begin();
+    bool first = true;
     forEachBlock(layout, [&](int kindBefore, QStringView text) {
-        if (block > 0)
+        if (!first)
             appendBoundary(out, kindBefore);
-        const qsizetype from = out.size();
+        first = false;
         out += text;
-        if (joined != layout.joined.end() && *joined == block) {
-            ++joined;
-            for (qsizetype i = from; i < out.size(); ++i) {
-                if (out.at(i) == QChar::LineSeparator)
-                    out[i] = QLatin1Char('\n');
-            }
-        }
-        ++block;
     });
     return out;
 }

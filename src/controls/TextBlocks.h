@@ -12,12 +12,6 @@
 // length, so a line longer than any paragraph (WholeLineChars: minified
 // data, not prose) is cut into blocks of at most CutChars.
 //
-// Building the document costs per block, so a load may first join short
-// lines into blocks of about JoinChars, their line ends held as U+2028,
-// which shows the same; such blocks are split into their lines before the
-// user acts on them (TextModel). Lines holding U+2028 of their own or
-// right-to-left text, whose look joining could change, stay alone.
-//
 // Each block remembers what the boundary before it stands for in the saved
 // text: a line end (the default, what Enter makes), nothing (a long line cut
 // where it had no space), or the one character the cut replaced: a space, or
@@ -27,7 +21,6 @@ namespace TextBlocks {
 
 inline constexpr int CutChars = 1024;
 inline constexpr int WholeLineChars = 131072;
-inline constexpr int JoinChars = 512;
 
 inline constexpr int LineEnd = -1;
 inline constexpr int Nothing = 0;
@@ -39,12 +32,13 @@ struct Layout
     // (block number, what the boundary before it stands for) for every
     // boundary that is not a line end, in block order.
     std::vector<std::pair<int, int>> boundaries;
-    std::vector<int> joined; // blocks that hold joined lines, in order
+    int blocks = 1;
 };
 
 // Lines longer than wholeLineChars are cut (a parameter so that tests can
-// reach cuts with short texts); short lines are joined if asked.
-Layout layout(const QString &text, int wholeLineChars = WholeLineChars, bool join = false);
+// reach cuts with short texts). A text with nothing to cut or mark is taken
+// as it is, without a copy.
+Layout layout(QString text, int wholeLineChars = WholeLineChars);
 
 // What a boundary of the given kind adds to the saved text.
 void appendBoundary(QString &out, int kind);
@@ -54,7 +48,7 @@ void appendBoundary(QString &out, int kind);
 void forEachBlock(const Layout &layout,
                   const std::function<void(int kindBefore, QStringView text)> &visit);
 
-// The saved text of a layout; layout() and this are inverses, joined or not.
+// The saved text of a layout; layout() and this are inverses.
 QString join(const Layout &layout);
 
 // Whether a cut before text[at] splits no user-perceived character.

@@ -1,6 +1,5 @@
 #include "controls/TextModel.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -11,17 +10,6 @@
 namespace {
 
 constexpr int kKindProperty = QTextFormat::UserProperty + 1;
-// The user state of a block that holds joined lines.
-constexpr int kJoined = 1;
-
-void joinedLineEnds(QChar *from, QChar *to)
-{
-    for (; from != to; ++from) {
-        if (*from == QChar::LineSeparator)
-            *from = QLatin1Char('\n');
-    }
-}
-
 // A separator's format standing for the given kind, else as it was.
 QTextCharFormat kindFormat(int kind, QTextCharFormat format = QTextCharFormat())
 {
@@ -56,21 +44,17 @@ bool TextModel::inCutLine(const QTextBlock &block) const
                       (block.next().isValid() && isCut(kindBefore(block.next()))));
 }
 
-TextBlocks::Layout TextModel::layout(const QString &text, bool join) const
+TextBlocks::Layout TextModel::layout(QString text) const
 {
-    return TextBlocks::layout(text, m_wholeLineChars, join);
+    return TextBlocks::layout(std::move(text), m_wholeLineChars);
 }
 
 void TextModel::markBoundaries(const TextBlocks::Layout &layout)
 {
     m_cuts = m_hiddenCuts = false;
-    m_splitNext = -1;
-    for (const int number : layout.joined)
-        m_document->findBlockByNumber(number).setUserState(kJoined);
-    if (!layout.joined.empty())
-        m_splitNext = layout.joined.front();
-    // Undo is off while the marks are set, and stays off while joined lines
-    // wait to be split (splitSome).
+    if (layout.boundaries.empty())
+        return;
+    // Undo is off while the marks are set.
     m_document->setUndoRedoEnabled(false);
     QTextCursor cursor(m_document);
     cursor.beginEditBlock();
@@ -85,7 +69,7 @@ void TextModel::markBoundaries(const TextBlocks::Layout &layout)
         m_hiddenCuts = m_hiddenCuts || kind == TextBlocks::Nothing;
     }
     cursor.endEditBlock();
-    m_document->setUndoRedoEnabled(!splitting());
+    m_document->setUndoRedoEnabled(true);
 }
 
 bool TextModel::hasLongLine(const QString &text) const
@@ -180,47 +164,6 @@ int TextModel::lineEnd(const QTextBlock &block) const
     return last.position() + last.length() - 1;
 }
 
-// Each joined block's lines written again as blocks of their own, with no
-// undo step: this runs before the first edit, so there is no undo history.
-// Undo stays off from the load until the last block is split, so that the
-// text the split leaves behind is let go once, at the end.
-void TextModel::splitSome(qint64 budgetNs)
-{
-    if (!splitting())
-        return;
-    QElapsedTimer clock;
-    clock.start();
-    if (m_document->isUndoRedoEnabled())
-        m_document->setUndoRedoEnabled(false);
-    QTextCursor cursor(m_document);
-    cursor.beginEditBlock();
-    QTextBlock block = m_document->findBlockByNumber(m_splitNext);
-    while (block.isValid() && (budgetNs < 0 || clock.nsecsElapsed() < budgetNs)) {
-        const QTextBlock next = block.next();
-        if (block.userState() == kJoined) {
-            block.setUserState(-1);
-            // Each joining separator alone becomes a line end, in the format
-            // the load gave the text: writing the lines again would leave the
-            // document's buffer a copy of the whole text larger.
-            const QString lines = block.text();
-            const QTextCharFormat format = block.begin().fragment().charFormat();
-            const QTextBlockFormat blockFormat = block.blockFormat();
-            const int start = block.position();
-            for (qsizetype at = lines.indexOf(QChar::LineSeparator); at >= 0;
-                 at = lines.indexOf(QChar::LineSeparator, at + 1)) {
-                cursor.setPosition(start + int(at));
-                cursor.deleteChar();
-                cursor.insertBlock(blockFormat, format);
-            }
-        }
-        block = next;
-    }
-    cursor.endEditBlock();
-    m_splitNext = block.isValid() ? block.blockNumber() : -1;
-    if (!splitting())
-        m_document->setUndoRedoEnabled(true);
-}
-
 QString TextModel::text() const
 {
     if (m_hiddenCuts)
@@ -235,8 +178,6 @@ QString TextModel::text() const
             c[block.position() - 1] =
                 kind == TextBlocks::LineEnd ? QChar(u'\n') : QChar(char16_t(kind));
         }
-        if (splitting() && block.userState() == kJoined)
-            joinedLineEnds(c + block.position(), c + block.position() + block.length() - 1);
     }
     return out;
 }
@@ -253,11 +194,8 @@ QString TextModel::textBetween(int from, int to) const
         const QString own = block.text();
         const int first = qMax(from, start) - start;
         const int last = qMin<int>(to - start, own.size());
-        if (last > first) {
+        if (last > first)
             out += QStringView(own).mid(first, last - first);
-            if (block.userState() == kJoined)
-                joinedLineEnds(out.data() + out.size() - (last - first), out.data() + out.size());
-        }
     }
     return out;
 }

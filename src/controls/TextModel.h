@@ -24,10 +24,6 @@ class QTextDocument;
 // - The two sides of a cut that stands for nothing are one place in the
 //   saved text, and so is a run of them with blocks emptied between; keys
 //   step over such a run as over nothing.
-// - Right after a load, short lines may share a block, their line ends held
-//   as U+2028 (the block's user state says so); they are split into blocks
-//   of their own while the program is idle, and at once before any input
-//   reaches the writing area, so no key, click or undo step ever meets one.
 // - Cuts lie only in lines longer than wholeLineChars(). Left, Right,
 //   Backspace, Delete and the word keys act across a cut as on the one line
 //   it is; Home and End act on the lines shown.
@@ -41,17 +37,10 @@ public:
     int wholeLineChars() const { return m_wholeLineChars; }
     void setWholeLineChars(int chars) { m_wholeLineChars = chars; }
 
-    // The document's text for a saved text (short lines joined for a load),
-    // and its cuts and joined lines marked in the document once that holds
-    // it (no undo step: loading is not an edit).
-    TextBlocks::Layout layout(const QString &text, bool join = false) const;
+    // The document's text for a saved text, and its boundaries marked in
+    // the document once that holds it (no undo step: loading is not an edit).
+    TextBlocks::Layout layout(QString text) const;
     void markBoundaries(const TextBlocks::Layout &layout);
-
-    // Joined lines still to be split, and splitting them for a while (all
-    // of them if budgetNs < 0). Every position stays, but cursors at a
-    // joined block's start move: the owner of one puts it back.
-    bool splitting() const { return m_splitNext >= 0; }
-    void splitSome(qint64 budgetNs);
 
     // Whether a text has a line to cut. Inserts text at the cursor, its long
     // lines cut as a load cuts them.
@@ -90,5 +79,4 @@ private:
     int m_wholeLineChars = TextBlocks::WholeLineChars;
     bool m_cuts = false;       // a cut may be in the document
     bool m_hiddenCuts = false; // a cut that stands for nothing may be
-    int m_splitNext = -1;      // the block to look at next for joined lines
 };
