@@ -58,6 +58,9 @@ private slots:
             << QByteArray("\xEF\xBB\xBF"
                           "caf\xC3\xA9 d\xE9j")
             << QStringLiteral("caf\u00E9 d\u00E9j");
+        // Regression: a U+FEFF right after a stray byte was taken for a mark.
+        QTest::newRow("U+FEFF after a stray byte is text")
+            << QByteArray("\x80\xEF\xBB\xBFx") << QStringLiteral("\u20AC\uFEFFx");
         QTest::newRow("UTF-8 cut in the middle of a character")
             << QByteArray("\xC3\xA9t\xE2\x82") << QStringLiteral("\u00E9t\u00E2\u201A");
         QTest::newRow("UTF-8 and Windows-1252 files joined")

@@ -250,6 +250,11 @@ int utf8Sequence(QByteArrayView bytes, qsizetype at)
 // Windows-1252 text decodes as Windows-1252.
 QString fromMixed(QByteArrayView bytes)
 {
+    // A U+FEFF that starts a run is text: only the file's first is a mark.
+    const auto fromUtf8 = [](QByteArrayView run) -> QString {
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+            .decode(run);
+    };
     QString out;
     out.reserve(bytes.size());
     qsizetype run = 0; // start of the valid UTF-8 not yet decoded
@@ -260,11 +265,11 @@ QString fromMixed(QByteArrayView bytes)
             i += length;
             continue;
         }
-        out += QString::fromUtf8(bytes.sliced(run, i - run));
+        out += fromUtf8(bytes.sliced(run, i - run));
         out += fromCp1252(bytes.sliced(i, 1));
         run = ++i;
     }
-    out += QString::fromUtf8(bytes.sliced(run));
+    out += fromUtf8(bytes.sliced(run));
     return out;
 }
 
