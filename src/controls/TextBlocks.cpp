@@ -98,26 +98,24 @@ bool isCharacterBoundary(QStringView text, qsizetype at)
 
 Layout layout(QString text, int wholeLineChars)
 {
-    // Most texts: short lines and no separator of their own.
+    // Most texts: short lines and no separator of their own. Qt's
+    // searches are vectorised, so several passes beat one by hand.
+    const QStringView all(text);
+    bool plain = !all.contains(QChar(0x2029)) && !all.contains(QChar(0xFDD0)) &&
+                 !all.contains(QChar(0xFDD1));
     int lineEnds = 0;
     qsizetype lineStart = 0;
-    bool plain = true;
-    const char16_t *chars = reinterpret_cast<const char16_t *>(text.constData());
-    for (qsizetype i = 0, n = text.size(); i < n && plain; ++i) {
-        const char16_t c = chars[i];
-        if (c == u'\n') {
-            plain = i - lineStart <= wholeLineChars;
-            ++lineEnds;
-            lineStart = i + 1;
-        } else if (c >= 0x2029 && isSeparator(c)) {
-            plain = false;
-        }
+    for (qsizetype end = all.indexOf(u'\n'); plain; end = all.indexOf(u'\n', lineStart)) {
+        plain = (end < 0 ? all.size() : end) - lineStart <= wholeLineChars;
+        if (end < 0)
+            break;
+        ++lineEnds;
+        lineStart = end + 1;
     }
-    if (plain && text.size() - lineStart <= wholeLineChars)
+    if (plain)
         return {std::move(text), {}, lineEnds + 1};
 
     Builder builder(text.size(), wholeLineChars);
-    const QStringView all(text);
     qsizetype start = 0;
     int kind = LineEnd;
     for (qsizetype i = 0; i < all.size(); ++i) {
