@@ -99,6 +99,20 @@ private slots:
         QCOMPARE(contentOf(out), TextFile::encode(QString::fromUtf8(bytes)));
     }
 
+    // Regression: the line being typed at the end sat on the bottom edge.
+    void typingStaysAboveTheBottomThird()
+    {
+        m_box->resize(500, 300);
+        m_box->show();
+        load(QByteArray("line\n").repeated(100));
+        m_box->moveCursor(QTextCursor::End);
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClicks(m_box, QStringLiteral("more"));
+            QTest::keyClick(m_box, Qt::Key_Return);
+            QVERIFY(m_box->cursorRect().bottom() <= m_box->viewport()->height() * 2 / 3);
+        }
+    }
+
     // Regression: positions and the length were the document's, which a cut
     // that stands for nothing shifts, not the saved text's.
     void positionsAreTheSavedTextsAcrossHiddenCuts()

@@ -58,7 +58,11 @@ RichTextBox::RichTextBox(QWidget *parent)
     // lay every block out again, a QTextLayout each, after a long load.
     // Where there is nothing to scroll it shows nothing.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &RichTextBox::updateScrollBarLook);
+    // The page scrolls on past the end of the text, so the last line can be
+    // written above the bottom edge.
+    setCenterOnScroll(true);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &RichTextBox::updateScrollBarLook);
     // The margins beside the column are the page too: the pointer there is
     // the text's, and clicks and the wheel act on the text.
     setMouseTracking(true);
@@ -380,6 +384,17 @@ void RichTextBox::edit(QKeyEvent *event)
     } else {
         QPlainTextEdit::keyPressEvent(event);
     }
+    keepCaretOffTheBottom();
+}
+
+// The line being written stays a third of the page above the bottom edge,
+// one line of scrolling at a time; the wheel and the scroll bar stay free.
+void RichTextBox::keepCaretOffTheBottom()
+{
+    QScrollBar *bar = verticalScrollBar();
+    const int limit = viewport()->height() * 2 / 3;
+    while (cursorRect().bottom() > limit && cursorRect().top() > 0 && bar->value() < bar->maximum())
+        bar->setValue(bar->value() + 1);
 }
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const

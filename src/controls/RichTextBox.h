@@ -72,6 +72,7 @@ protected:
 
 private:
     void edit(QKeyEvent *event);
+    void keepCaretOffTheBottom();
     void updateMargin();
     void updateColumn();
     bool forwardToViewport(QEvent *event);
