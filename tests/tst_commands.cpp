@@ -142,6 +142,9 @@ private slots:
         m_run.toPanel();
         m_run.click(Load); // no answer: cancelled
         QCOMPARE(m_run.modal().fileRequests.last().fileName, QString());
+        // The dialogs start where the user's files are, then where the last one was.
+        QVERIFY(QFileInfo(m_run.modal().fileRequests.first().folder).isDir());
+        QCOMPARE(m_run.modal().fileRequests.last().folder, m_env.userFolder());
         QCOMPARE(m_run.text1().text(), "typed from the file");
         QVERIFY(m_run.form1().isVisible());
         QVERIFY(!m_run.form2().isVisible());

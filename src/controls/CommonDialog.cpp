@@ -3,9 +3,12 @@
 #include "controls/Modal.h"
 #include "controls/OleColor.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -16,6 +19,7 @@ Modal::FileRequest fileRequest(const CommonDialog &dialog)
     request.filters = CommonDialog::qtFilters(dialog.filter());
     request.selectedFilter = 0;
     request.fileName = dialog.fileName();
+    request.folder = dialog.startFolder();
     return request;
 }
 
@@ -53,6 +57,7 @@ QStringList CommonDialog::qtFilters(const QString &filter)
 void CommonDialog::showOpen()
 {
     const auto chosen = Modal::instance().openFileName(fileRequest(*this));
+    remember(chosen);
     m_cancelled = !chosen;
     if (chosen)
         m_fileName = *chosen;
@@ -61,9 +66,26 @@ void CommonDialog::showOpen()
 void CommonDialog::showSave()
 {
     const auto chosen = Modal::instance().saveFileName(fileRequest(*this));
+    remember(chosen);
     m_cancelled = !chosen;
     if (chosen)
         m_fileName = *chosen;
+}
+
+// Where the user's files are: the folder of the file last chosen in this
+// run, else the documents folder, else home.
+QString CommonDialog::startFolder() const
+{
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
+        return m_lastFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void CommonDialog::remember(const std::optional<QString> &chosen)
+{
+    if (chosen && !chosen->isEmpty())
+        m_lastFolder = QFileInfo(*chosen).absolutePath();
 }
 
 void CommonDialog::showColor()

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 // The panel's dialog object: file, colour and font dialogs sharing one set
 // of properties, shown modally through the Modal seam. A cancelled dialog
@@ -17,6 +18,8 @@ public:
     // "Description|pattern|Description|pattern|"
     const QString &filter() const { return m_filter; }
     void setFilter(const QString &filter) { m_filter = filter; }
+    // The folder the file dialogs start in.
+    QString startFolder() const;
     std::int32_t color() const { return m_color; }
     void setColor(std::int32_t color) { m_color = color; }
     int flags() const { return m_flags; }
@@ -46,6 +49,9 @@ public:
     static QStringList qtFilters(const QString &filter);
 
 private:
+    void remember(const std::optional<QString> &chosen);
+
+    QString m_lastFolder;
     QString m_fileName;
     QString m_dialogTitle;
     QString m_filter;

@@ -22,6 +22,7 @@ public:
         QStringList filters; // Qt's "Description (patterns)" form
         int selectedFilter = 0;
         QString fileName; // the name the dialog starts with
+        QString folder;   // the folder it starts in
     };
 
     virtual ~Modal() = default;

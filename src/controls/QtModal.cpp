@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 
@@ -72,8 +73,14 @@ std::optional<QString> runFileDialog(const Modal::FileRequest &request,
     dialog.setNameFilters(request.filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
         dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    // Large enough for the name, size, type and date columns whole, on a
+    // small screen too.
+    const QRect room = dialog.screen()->availableGeometry();
+    dialog.resize(qMin(960, room.width() * 9 / 10), qMin(600, room.height() * 17 / 20));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
