@@ -245,12 +245,11 @@ int loadChild(const QString &who, const QString &path)
     }
     QEventLoop loop;
     double quiet = 0;
-    const auto connection = QObject::connect(
-        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
-        [&] {
-            quiet = msSince(t);
-            loop.quit();
-        });
+    const auto connection = QObject::connect(QAbstractEventDispatcher::instance(),
+                                             &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+                                                 quiet = msSince(t);
+                                                 loop.quit();
+                                             });
     loop.exec();
     QObject::disconnect(connection);
     const double keyMs = timed([&] {
@@ -265,17 +264,22 @@ int loadChild(const QString &who, const QString &path)
 // Every shape and size, each load in a process of its own, ours and the
 // plain editor's alternating; a load that takes longer than maxSeconds is
 // stopped and reported as such.
-int loads(int runs, int maxSeconds)
+int loads(int runs, int maxSeconds, const QString &only)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("load.txt"));
     const qint64 mib64 = 64 * 1024 * 1024;
     for (const char *shape : {"prose", "paragraphs", "line", "newlines"}) {
+        if (!only.isEmpty() && only != QLatin1String(shape))
+            continue;
         for (const qint64 bytes : {qint64(1000000), qint64(10000000), qint64(50000000), mib64}) {
             {
                 QFile f(path);
                 f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-                f.write(generate(QString::fromLatin1(shape), bytes));
+                QByteArray data = generate(QString::fromLatin1(shape), bytes);
+                if (data.size() > bytes) // whole lines, within the size limit
+                    data.truncate(data.lastIndexOf('\n', bytes - 1) + 1);
+                f.write(data);
             }
             const int n = bytes > 10000000 ? 1 : runs;
             std::printf("shape=%s bytes=%lld", shape, static_cast<long long>(bytes));
@@ -467,7 +471,8 @@ int main(int argc, char *argv[])
         return loadChild(value("--load-child", QString()), args.last());
     if (args.contains(QLatin1String("--loads")))
         return loads(value("--loads", QStringLiteral("3")).toInt(),
-                     value("--max-seconds", QStringLiteral("60")).toInt());
+                     value("--max-seconds", QStringLiteral("60")).toInt(),
+                     value("--shape", QString()));
     if (args.contains(QLatin1String("--startup")))
         return startup(value("--startup", QStringLiteral("15")).toInt());
     // --size in MB (10^6 bytes), or --bytes exactly; --shape prose|line|solid.
