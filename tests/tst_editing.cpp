@@ -4,6 +4,7 @@
 // and redo forward again, and save what they hold. Seeded and randomized;
 // EDITING_CASES and EDITING_SEED run it longer (scripts/fuzz.sh does), EDITING_FIRST
 // starts at a given case to rerun one.
+#include "controls/PageLayout.h"
 #include "controls/RichTextBox.h"
 #include "controls/TextFile.h"
 
@@ -97,6 +98,12 @@ public:
     Pair(const QString &dir, int wholeLineChars) : m_dir(dir), m_ours(nullptr), m_plain(nullptr)
     {
         m_ours.model().setWholeLineChars(wholeLineChars);
+        m_ours.setCaretWidth(0);
+        // The same page for the reference: its line pitch and alignment.
+        auto *page = new QTextDocument(&m_plain);
+        page->setDocumentLayout(new PageLayout(page));
+        m_plain.setDocument(page);
+        m_plain.setCenterOnScroll(true);
         for (QPlainTextEdit *e :
              {static_cast<QPlainTextEdit *>(&m_ours), static_cast<QPlainTextEdit *>(&m_plain)}) {
             e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

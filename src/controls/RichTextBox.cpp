@@ -2,6 +2,8 @@
 
 #include "controls/AppError.h"
 #include "controls/OleColor.h"
+#include "controls/PageColours.h"
+#include "controls/PageLayout.h"
 #include "controls/TextFile.h"
 #include "controls/Twips.h"
 
@@ -9,7 +11,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTextBlock>
 #include <QWheelEvent>
 #include <memory>
@@ -47,10 +51,19 @@ public:
 } // namespace
 
 RichTextBox::RichTextBox(QWidget *parent)
-    : QPlainTextEdit(parent), m_model(new TextModel(document())),
+    : QPlainTextEdit(parent), m_model(nullptr),
       m_selColor(OleColor::fromColor(palette().color(QPalette::Text))),
       m_backColor(OleColor::WindowBackground)
 {
+    auto *page = new QTextDocument(this);
+    page->setDocumentLayout(new PageLayout(page));
+    page->setDefaultFont(font());
+    setDocument(page);
+    m_model = new TextModel(page);
+    // Qt draws its caret by inverting what lies under it; the page's own
+    // is drawn in the text colour (paintEvent).
+    setCursorWidth(0);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &RichTextBox::showCaret);
     setFrameStyle(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -281,8 +294,19 @@ void RichTextBox::setColorRole(QPalette::ColorRole role, std::int32_t color)
 {
     const QColor c = OleColor::toColor(color);
     QPalette p = palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(group, role, c);
+    p.setColor(role, c);
+    // The selection in the page's own colours, readable on every pair. Qt
+    // would fill only each line's own height; the page fills the whole
+    // pitch (paintSelection), so Qt's is clear.
+    const PageColours::Selection selection =
+        PageColours::selection(p.color(QPalette::Text), p.color(QPalette::Base));
+    m_highlight = selection.highlight;
+    p.setColor(QPalette::Highlight, Qt::transparent);
+    p.setColor(QPalette::HighlightedText, selection.text);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const auto r : {role, QPalette::Highlight, QPalette::HighlightedText})
+            p.setColor(group, r, p.color(QPalette::Active, r));
+    }
     setPalette(p);
 }
 
@@ -442,6 +466,156 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 void RichTextBox::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
-    QPlainTextEdit::mouseMoveEvent(event);
+    QMouseEvent moved = onALine(*event);
+    QPlainTextEdit::mouseMoveEvent(&moved);
     event->accept();
+}
+
+void RichTextBox::mousePressEvent(QMouseEvent *event)
+{
+    QMouseEvent moved = onALine(*event);
+    QPlainTextEdit::mousePressEvent(&moved);
+    event->setAccepted(moved.isAccepted());
+}
+
+void RichTextBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QMouseEvent moved = onALine(*event);
+    QPlainTextEdit::mouseReleaseEvent(&moved);
+    event->setAccepted(moved.isAccepted());
+}
+
+void RichTextBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QMouseEvent moved = onALine(*event);
+    QPlainTextEdit::mouseDoubleClickEvent(&moved);
+    event->setAccepted(moved.isAccepted());
+}
+
+// Qt finds the character under the pointer within a line's own height; a
+// point in the space above or below a line's text belongs to that line.
+QMouseEvent RichTextBox::onALine(const QMouseEvent &event) const
+{
+    const QPointF at = event.position();
+    QPointF pos = at;
+    qreal top = contentOffset().y();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const qreal height = blockBoundingRect(block).height();
+        if (at.y() < top + height || !block.next().isValid()) {
+            const QTextLayout *layout = block.layout();
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                const QTextLine line = layout->lineAt(i);
+                const qreal step = PageLayout::pitch(line.height());
+                if (at.y() < top + (i + 1) * step || i + 1 == layout->lineCount()) {
+                    pos.setY(qBound(top + line.y(), at.y(), top + line.y() + line.height() - 1));
+                    break;
+                }
+            }
+            break;
+        }
+        top += height;
+    }
+    return QMouseEvent(event.type(), pos, event.scenePosition(), event.globalPosition(),
+                       event.button(), event.buttons(), event.modifiers(), event.pointingDevice());
+}
+
+void RichTextBox::setCaretWidth(int width)
+{
+    m_caretWidth = width;
+    viewport()->update();
+}
+
+QRect RichTextBox::caretRect() const
+{
+    QRect r = cursorRect();
+    r.setWidth(m_caretWidth);
+    return r;
+}
+
+// Solid while the user acts, blinking at the platform's pace when idle.
+void RichTextBox::showCaret()
+{
+    m_caretOn = hasFocus();
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (m_caretOn && flash > 0)
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+    viewport()->update();
+}
+
+void RichTextBox::focusInEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    showCaret();
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    showCaret();
+}
+
+void RichTextBox::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_blink.timerId()) {
+        QPlainTextEdit::timerEvent(event);
+        return;
+    }
+    m_caretOn = !m_caretOn;
+    viewport()->update(caretRect());
+}
+
+// The selection's background, each line's full pitch, so that a selection
+// of several lines is one shape; under the text Qt then draws.
+void RichTextBox::paintSelection(QPainter &painter) const
+{
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return;
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    const qreal end = QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' '));
+    qreal top = contentOffset().y();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid() && top < viewport()->height();
+         block = block.next()) {
+        const qreal height = blockBoundingRect(block).height();
+        const int start = block.position();
+        const QTextLayout *layout = block.layout();
+        const bool rightToLeft = PageLayout::isRightToLeft(block);
+        for (int i = 0; i < layout->lineCount() && to >= start && from < start + block.length();
+             ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int lineFrom = start + line.textStart();
+            const int lineTo = lineFrom + line.textLength();
+            const bool past = to > lineTo; // on into the next line
+            if (from > lineTo || (from == lineTo && !past) || to < lineFrom)
+                continue;
+            // cursorToX counts from the layout's edge, the line's place included.
+            qreal a = line.cursorToX(qMax(from, lineFrom) - start);
+            qreal b = line.cursorToX(qMin(to, lineTo) - start);
+            if (a > b)
+                std::swap(a, b);
+            if (past && rightToLeft)
+                a = qMin(a, line.x() - end); // the text's left edge: its end
+            else if (past)
+                b = qMax(b, line.x() + line.naturalTextWidth() + end);
+            const qreal step = PageLayout::pitch(line.height());
+            painter.fillRect(QRectF(a, top + i * step, b - a, step), m_highlight);
+        }
+        top += height;
+    }
+}
+
+void RichTextBox::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter painter(viewport());
+        paintSelection(painter);
+    }
+    QPlainTextEdit::paintEvent(event);
+    if (m_caretOn && m_caretWidth > 0 && !isReadOnly()) {
+        QPainter painter(viewport());
+        painter.fillRect(caretRect(), palette().color(QPalette::Text));
+    }
 }

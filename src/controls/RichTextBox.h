@@ -2,8 +2,11 @@
 
 #include "controls/TextModel.h"
 
+#include <QBasicTimer>
 #include <QPlainTextEdit>
 #include <cstdint>
+
+class QPainter;
 
 // The writing area. One font and one text colour hold for the whole text:
 // both live in the widget (font and palette), so changing them costs the
@@ -58,6 +61,10 @@ public:
 
     void setGeometryTwips(int left, int top, int width, int height);
 
+    // The caret, drawn in the text's colour; 0 draws none.
+    int caretWidth() const { return m_caretWidth; }
+    void setCaretWidth(int width);
+
 signals:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     void mouseMoved();
@@ -67,6 +74,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
@@ -78,10 +92,18 @@ private:
     bool forwardToViewport(QEvent *event);
     void updateScrollBarLook();
     void setColorRole(QPalette::ColorRole role, std::int32_t color);
+    QMouseEvent onALine(const QMouseEvent &event) const;
+    QRect caretRect() const;
+    void paintSelection(QPainter &painter) const;
+    void showCaret();
 
     TextModel *m_model; // owned by the document
     std::int32_t m_selColor;
     std::int32_t m_backColor;
     bool m_forwarding = false;
     bool m_marginPending = false;
+    QColor m_highlight;
+    int m_caretWidth = 2;
+    bool m_caretOn = false;
+    QBasicTimer m_blink;
 };
