@@ -6,6 +6,7 @@
 #include "controls/AppError.h"
 #include "controls/CommonDialog.h"
 #include "controls/OleColor.h"
+#include "controls/PageColours.h"
 #include "controls/QtModal.h"
 #include "controls/StyleSheetCheck.h"
 
@@ -165,6 +166,33 @@ private slots:
             if (value >= 0)
                 QCOMPARE(qint64(OleColor::fromColor(got)), value);
         }
+    }
+
+    // The selection shows on the page and its text reads on it, for any
+    // pair of colours the user can choose.
+    void selectionReadsOnEveryPair_data()
+    {
+        QTest::addColumn<QColor>("ink");
+        QTest::addColumn<QColor>("page");
+        QTest::newRow("green on black, the first start's") << QColor(0, 255, 0) << QColor(0, 0, 0);
+        QTest::newRow("dark grey on cream") << QColor(0x33, 0x33, 0x33) << QColor(0xF4, 0xF1, 0xEA);
+        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white);
+        QTest::newRow("white on black") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("yellow on white") << QColor(Qt::yellow) << QColor(Qt::white);
+        QTest::newRow("red on blue") << QColor(Qt::red) << QColor(Qt::blue);
+        QTest::newRow("mid grey on mid grey") << QColor(128, 128, 128) << QColor(120, 120, 120);
+        QTest::newRow("the same colour twice") << QColor(200, 30, 90) << QColor(200, 30, 90);
+        QTest::newRow("black on black") << QColor(Qt::black) << QColor(Qt::black);
+        QTest::newRow("white on white") << QColor(Qt::white) << QColor(Qt::white);
+    }
+
+    void selectionReadsOnEveryPair()
+    {
+        QFETCH(QColor, ink);
+        QFETCH(QColor, page);
+        const PageColours::Selection s = PageColours::selection(ink, page);
+        QVERIFY(PageColours::contrast(s.text, s.highlight) >= PageColours::MinimumContrast);
+        QVERIFY(PageColours::contrast(s.highlight, page) >= 1.25);
     }
 
     void errorReportBytes()

@@ -235,6 +235,82 @@ private slots:
         }
     }
 
+    // Every line at one pitch of 1.5 times its height, and each paragraph
+    // against the edge its own direction starts from.
+    void linesBreatheAndStandByTheirDirection_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<bool>("right");
+        const QString latin = QString::fromLatin1(kTwoCities);
+        const QString arabic = QStringLiteral("مرحبا بالعالم، هذه فقرة عربية. ").repeated(12);
+        QTest::newRow("Latin, wrapped") << latin << 0 << false;
+        QTest::newRow("Arabic, wrapped") << arabic << 0 << true;
+        QTest::newRow("Hebrew") << QStringLiteral("שלום עולם.") << 0 << true;
+        QTest::newRow("Chinese") << QStringLiteral("你好，世界。") << 0 << false;
+        QTest::newRow("Latin first, then Arabic") << QStringLiteral("Word مرحبا") << 0 << false;
+        QTest::newRow("Arabic first, then Latin") << QStringLiteral("مرحبا word") << 0 << true;
+        QTest::newRow("empty line after Arabic") << arabic + QStringLiteral("\n\nend") << 1 << true;
+        QTest::newRow("empty line after Latin") << latin + QStringLiteral("\n\nend") << 1 << false;
+    }
+
+    void linesBreatheAndStandByTheirDirection()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, block);
+        QFETCH(bool, right);
+        m_box->resize(700, 600);
+        m_box->setPlainText(text);
+        m_box->show();
+        const QTextBlock b = m_box->document()->findBlockByNumber(block);
+        const QRectF rect = m_box->document()->documentLayout()->blockBoundingRect(b);
+        const QTextLayout *layout = b.layout();
+        const qreal pitch = qRound(layout->lineAt(0).height() * 1.5);
+        const qreal foot = b.next().isValid() ? 0 : m_box->document()->documentMargin();
+        QCOMPARE(rect.height(), layout->lineCount() * pitch + foot);
+        const qreal margin = m_box->document()->documentMargin();
+        const qreal edge = m_box->viewport()->width() - margin;
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            QCOMPARE(line.y(), i * pitch + (pitch - line.height()) / 2);
+            const qreal from = line.x();
+            const qreal to = line.x() + line.naturalTextWidth();
+            if (right)
+                QVERIFY2(qAbs(to - edge) < 1.5, qPrintable(QStringLiteral("%1 %2").arg(to).arg(edge)));
+            else
+                QCOMPARE(from, margin);
+        }
+    }
+
+    // The caret in the text's colour, 2 pixels wide; a click between two
+    // lines lands on the line above or below, where the pointer is level.
+    void caretAndClicksBetweenLines()
+    {
+        m_box->resize(600, 300);
+        m_box->setBackColor(0xEAF1F4);
+        m_box->setSelColor(0x333333);
+        m_box->setPlainText(QStringLiteral("first line\nsecond line"));
+        m_box->show();
+        m_box->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(m_box));
+        const QRect first = m_box->cursorRect(QTextCursor(m_box->document()->firstBlock()));
+        const QRect second = m_box->cursorRect(QTextCursor(m_box->document()->lastBlock()));
+        const int gap = (first.bottom() + second.top()) / 2;
+        const int x = first.x() + 30;
+        QTest::mouseClick(m_box->viewport(), Qt::LeftButton, {}, QPoint(x, gap - 2));
+        QCOMPARE(m_box->textCursor().position(),
+                 m_box->cursorForPosition(QPoint(x, first.center().y())).position());
+        QTest::mouseClick(m_box->viewport(), Qt::LeftButton, {}, QPoint(x, gap + 3));
+        QCOMPARE(m_box->textCursor().position(),
+                 m_box->cursorForPosition(QPoint(x, second.center().y())).position());
+        QTest::keyClick(m_box, Qt::Key_End); // nothing but the page beside it
+        const QRect caret = m_box->cursorRect();
+        const QImage page = m_box->viewport()->grab().toImage();
+        QCOMPARE(page.pixelColor(caret.left(), caret.center().y()), QColor(0x33, 0x33, 0x33));
+        QCOMPARE(page.pixelColor(caret.left() + 1, caret.center().y()), QColor(0x33, 0x33, 0x33));
+        QCOMPARE(page.pixelColor(caret.left() + 2, caret.center().y()), QColor(0xF4, 0xF1, 0xEA));
+    }
+
     // Beside the column the page is the text's: its colour and pointer, and
     // clicks and the wheel act on the line they are level with.
     void marginsActOnTheText()

@@ -507,7 +507,9 @@ QMouseEvent RichTextBox::onALine(const QMouseEvent &event) const
                 const QTextLine line = layout->lineAt(i);
                 const qreal step = PageLayout::pitch(line.height());
                 if (at.y() < top + (i + 1) * step || i + 1 == layout->lineCount()) {
-                    pos.setY(qBound(top + line.y(), at.y(), top + line.y() + line.height() - 1));
+                    const qreal lineTop = top + line.y();
+                    if (at.y() < lineTop + 1 || at.y() > lineTop + line.height() - 1)
+                        pos.setY(lineTop + line.height() / 2);
                     break;
                 }
             }
