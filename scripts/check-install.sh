@@ -14,7 +14,9 @@ eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=None \
     -DINKWELLOR_WERROR=ON -DINKWELLOR_BUILD_TESTS=OFF -DINKWELLOR_BUILD_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" >/dev/null
-cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)" >/dev/null
+echo "check-install: building $build"
+cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)" |
+    { grep -E '^\[ *[0-9]+%\] (Built|Linking)' || true; }
 source "$(dirname "$0")/x-session.sh"
 x_session_start 1024x768
 

@@ -601,7 +601,13 @@ private slots:
         QFETCH(bool, cutting);
         const int cases = setting("EDITING_CASES", 1200);
         const int seed = setting("EDITING_SEED", 1);
+        QElapsedTimer progress;
+        progress.start();
         for (int c = setting("EDITING_FIRST", 0); c < cases; ++c) {
+            if (progress.hasExpired(10000)) { // a long run says it is alive
+                qInfo("case %d of %d", c, cases);
+                progress.restart();
+            }
             Random r(quint64(seed) * 100003u + quint64(c) * 2 + (cutting ? 1 : 0));
             Pair pair(m_dir.path(), cutting ? 1000 + r.below(600) : TextBlocks::WholeLineChars);
             const QString text = document(r, cutting);

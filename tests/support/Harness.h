@@ -16,7 +16,8 @@ class RichTextBox;
 class Harness
 {
 public:
-    explicit Harness(TestEnvironment &env) : m_env(env) {}
+    // Runs in the given environment, which the caller keeps and resets.
+    explicit Harness(TestEnvironment &) {}
 
     void start();
     void stop();
@@ -33,7 +34,6 @@ public:
     static void hover(QWidget *widget, QPoint pos = QPoint(2, 2));
 
 private:
-    TestEnvironment &m_env;
     std::unique_ptr<FakeModal> m_modal;
     std::unique_ptr<Application> m_app;
 };
