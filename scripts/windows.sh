@@ -61,7 +61,7 @@ cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)"
 source "$root/scripts/x-session.sh"
 x_session_start 1280x800
 unset QT_QPA_PLATFORM
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
     wine wineboot -i >/dev/null 2>&1
 fi

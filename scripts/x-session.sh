@@ -33,7 +33,10 @@ find_window() {
 x_session_environment() {
     # This display, whatever platform the caller's environment names.
     export QT_QPA_PLATFORM=xcb
-    export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+    # Every file a program here writes stays in the work folder: openbox
+    # logs to the cache folder.
+    export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run XDG_CACHE_HOME=$work/cache \
+        XDG_DATA_HOME=$work/data
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 }
 

@@ -8,7 +8,8 @@ set -euo pipefail
 probe=$1
 program_dir=$2
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache \
+    XDG_DATA_HOME=$work/data
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=800 \
     --socket=inkwellor-smoke --idle-time=0 >"$work/weston.log" 2>&1 &

@@ -3,6 +3,7 @@
 #include "app/QtTranslations.h"
 #include "controls/CommonDialog.h"
 #include "controls/Modal.h"
+#include "support/TestEnvironment.h"
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -31,6 +32,8 @@ void whenModal(std::function<void(QWidget *)> act)
 class TestDialogs : public QObject
 {
     Q_OBJECT
+
+    TestEnvironment m_env; // Qt's own files go to its folders too
 
 private slots:
     // Regression: "Arial" is only an alias on Linux, so the font dialog
@@ -90,6 +93,54 @@ private slots:
         QVERIFY(model);
         QTRY_COMPARE(model->rowCount(model->index(dir.path())), 2);
     }
+
+#ifdef Q_OS_UNIX
+    // Regression: Qt's file dialog opened its own QtProject.conf beside the
+    // user's settings whatever it was: a FIFO hung Load File, a folder or a
+    // dangling lock froze it, 100 MB stalled it; and it wrote the file there.
+    void fileDialogLeavesQtsOwnFileAlone_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("absent: nothing is written") << "absent";
+        QTest::newRow("a FIFO") << "fifo";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("its lock a dangling link") << "lock";
+        QTest::newRow("100 MB") << "large";
+    }
+
+    void fileDialogLeavesQtsOwnFileAlone()
+    {
+        QFETCH(QString, what);
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QVERIFY(QDir().mkpath(config));
+        const QString conf = config + QStringLiteral("/QtProject.conf");
+        auto clean = [&] {
+            QFile::remove(conf + QStringLiteral(".lock"));
+            QDir(conf).removeRecursively();
+            QFile::remove(conf);
+        };
+        clean(); // the tests' own dialogs in this process write it
+        const auto cleanAfter = qScopeGuard(clean);
+        if (what == QLatin1String("fifo"))
+            QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {conf}), 0);
+        else if (what == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(conf));
+        else if (what == QLatin1String("lock"))
+            QVERIFY(
+                QFile::link(QStringLiteral("/nonexistent/lock"), conf + QStringLiteral(".lock")));
+        else if (what == QLatin1String("large"))
+            QVERIFY(QFile(conf).open(QIODevice::WriteOnly) && QFile(conf).resize(100 << 20));
+        QProcess probe;
+        probe.start(qEnvironmentVariable("PROBE"), {QStringLiteral("dialog"), config});
+        const bool ended = probe.waitForFinished(20000);
+        if (!ended)
+            probe.kill();
+        QVERIFY2(ended, "the dialog hung");
+        QVERIFY(probe.readAllStandardOutput().contains("dialog closed"));
+        if (what == QLatin1String("absent"))
+            QVERIFY(!QFileInfo::exists(conf));
+    }
+#endif
 
     // Qt's dialogs speak the user's language; English needs no translation.
     void qtTextsAreInTheUsersLanguage_data()

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -60,9 +63,28 @@ private:
     }
 };
 
+// Qt's file dialog keeps its state in "QtProject.conf" beside the user's
+// settings and opens that file whatever it is: a FIFO there hangs the
+// program, a huge file stalls it. Its state is kept in a folder of this
+// run's own instead; where the dialogs start is the program's choice anyway.
+void keepQtDialogStateOwn()
+{
+#ifndef Q_OS_WIN // on Windows it is a registry key
+    static QTemporaryDir own;
+    static const bool moved = [] {
+        const QString folder =
+            own.isValid() ? own.path() : QDir::tempPath() + QStringLiteral("/inkwellor-none");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        return true;
+    }();
+    Q_UNUSED(moved);
+#endif
+}
+
 std::optional<QString> runFileDialog(const Modal::FileRequest &request,
                                      QFileDialog::AcceptMode mode)
 {
+    keepQtDialogStateOwn();
     QFileDialog dialog(QtModal::dialogParent(), request.title);
     dialog.setAcceptMode(mode);
     // The open dialog returns whatever name is typed; loading reports it.

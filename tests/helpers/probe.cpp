@@ -5,6 +5,8 @@
 //   probe panel PROGRAM_FOLDER also presses Esc once the writing window shows,
 //                              and tells the size of both windows as they show
 //   probe load PATH            types "kept", loads PATH, tells the page's start
+//   probe dialog FOLDER        shows the real open dialog in FOLDER, closes it
+//                              once it is up
 // Prints every error report, or "saved" / "started" / the windows' sizes.
 #include "app/Application.h"
 #include "app/SideFiles.h"
@@ -52,6 +54,17 @@ int main(int argc, char *argv[])
     if (args.at(1) == QLatin1String("save")) {
         const QString error = TextFile::write(args.at(2), "a line of text\n");
         std::printf("%s\n", error.isEmpty() ? "saved" : qPrintable(error));
+        return 0;
+    }
+    if (args.at(1) == QLatin1String("dialog")) {
+        QTimer::singleShot(100, [] {
+            if (QWidget *dialog = QApplication::activeModalWidget())
+                dialog->close();
+        });
+        Modal::FileRequest request;
+        request.folder = args.at(2);
+        Modal::instance().openFileName(request);
+        std::printf("dialog closed\n");
         return 0;
     }
     PrintingModal modal;
