@@ -9,10 +9,12 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
+#include <QTreeView>
 #include <QtTest>
 #include <functional>
 
@@ -141,6 +143,34 @@ private slots:
             QVERIFY(!QFileInfo::exists(conf));
     }
 #endif
+
+    // Regression: the save dialog's columns were cut ("17....KiB") and it
+    // started in the folder the program was started from.
+    void fileDialogStartsInTheFolderWithItsColumnsWhole()
+    {
+        QTemporaryDir folder;
+        QString shown;
+        int size = 0;
+        int date = 0;
+        QFontMetrics metrics(QApplication::font());
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (auto *view = dialog ? dialog->findChild<QTreeView *>() : nullptr) {
+                shown = dialog->directory().absolutePath();
+                size = view->header()->sectionSize(1);
+                date = view->header()->sectionSize(3);
+                metrics = QFontMetrics(view->font());
+            }
+            modal->close();
+        });
+        Modal::FileRequest request;
+        request.folder = folder.path();
+        QVERIFY(!Modal::instance().saveFileName(request));
+        QCOMPARE(shown, QDir(folder.path()).absolutePath());
+        QVERIFY(size > metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")));
+        QVERIFY(date > metrics.horizontalAdvance(
+                           QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)));
+    }
 
     // Qt's dialogs speak the user's language; English needs no translation.
     void qtTextsAreInTheUsersLanguage_data()

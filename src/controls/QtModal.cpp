@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 #include <cstdlib>
 
@@ -103,6 +105,20 @@ std::optional<QString> runFileDialog(const Modal::FileRequest &request,
     // small screen too.
     const QRect room = dialog.screen()->availableGeometry();
     dialog.resize(qMin(960, room.width() * 9 / 10), qMin(600, room.height() * 17 / 20));
+    // Qt's own dialog gives its size, type and date columns a fixed width
+    // that cuts "17.2 KiB": wide enough for the longest, the name the rest.
+    if (auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        const QFontMetrics metrics(view->font());
+        const int pad = metrics.horizontalAdvance(QStringLiteral("MM"));
+        const QDateTime late(QDate(2026, 12, 28), QTime(23, 58));
+        QHeaderView *header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        header->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")) + pad);
+        header->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("Folder")) * 2 + pad);
+        header->resizeSection(
+            3, metrics.horizontalAdvance(QLocale().toString(late, QLocale::ShortFormat)) + pad);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
