@@ -191,6 +191,14 @@ private slots:
             << QByteArray("[Inkwellor%20Software]\nForeColor=255\nName=Arial\n[broken\n") << "Arial"
             << false;
         QTest::newRow("binary junk") << QByteArray("\x01\x02\x03garbage\xc3(") << "dflt" << true;
+        // Regression: Qt deserialized such a value, and 30,000 nested lists
+        // crashed every start; never parsed, kept aside whole.
+        QTest::newRow("a value Qt would deserialize")
+            << QByteArray("[Inkwellor%20Software]\nName=Arial\nForeColor=@Variant(\\0\\0\\0\\x2)\n")
+            << "dflt" << true;
+        QTest::newRow("the same spelled with an escape")
+            << QByteArray("[Inkwellor%20Software]\nName=Arial\nForeColor=\\x40Variant(a)\n")
+            << "dflt" << true;
     }
 
     void damagedFileKeepsWhatCanBeRead()

@@ -49,6 +49,36 @@ bool isOrdinaryOrAbsent(const QString &path)
     return !info.exists() || info.isFile();
 }
 
+// Qt's INI reader turns a value that reads "@Variant(...)" into a QVariant
+// by deserializing it, which nests without limit: 30,000 nested lists
+// overflow the stack. Such a file, or one whose escapes could spell it (hex
+// or octal escapes, a line continued), is never handed to Qt: it reads as
+// no stored value and is set aside before a write, as a damaged one is.
+bool holdsSerializedValues(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.contains("@Variant("))
+        return true;
+    for (qsizetype at = bytes.indexOf('\\'); at >= 0 && at + 1 < bytes.size();
+         at = bytes.indexOf('\\', at + 2)) {
+        const char next = bytes.at(at + 1);
+        if (next == 'x' || next == 'X' || (next >= '0' && next <= '7') || next == '\n' ||
+            next == '\r')
+            return true;
+    }
+    return false;
+}
+
+// Not to be parsed: over the size any file of ours has, or holding values
+// Qt would deserialize.
+bool isUnparsable(const QFileInfo &file)
+{
+    return file.size() > kMaxFileBytes || holdsSerializedValues(file.filePath());
+}
+
 QString specialCompanion()
 {
     for (const QString &path : storeFiles()) {
@@ -204,7 +234,7 @@ QString SettingsStore::read(SettingKey key, const QString &defaultText)
 {
 #ifndef Q_OS_WIN
     const QFileInfo file(userFile());
-    if (file.exists() && (!file.isFile() || file.size() > kMaxFileBytes))
+    if (file.exists() && (!file.isFile() || isUnparsable(file)))
         return defaultText;
 #endif
     const auto store = openStore();
@@ -240,7 +270,7 @@ void SettingsStore::write(SettingKey key, const QString &text)
                                .arg(keyName(key), QDir::toNativeSeparators(userFile())));
         throw failure(whyNotWritable());
     }
-    if (QFileInfo(userFile()).size() > kMaxFileBytes)
+    if (QFileInfo(userFile()).isFile() && isUnparsable(QFileInfo(userFile())))
         keepUnusableCopy(userFile());
     auto store = openStore(); // as the file is now
     if (isUnusable(*store)) {
