@@ -32,6 +32,20 @@ xdotool key Return
 until_ok "[ -f '$work/saved.txt' ]"
 [ "$(cat "$work/saved.txt")" = "Smoke test words" ] || fail "saved text differs: $(cat "$work/saved.txt")"
 
+# Regression: a flood of Esc presses could leave neither window on the
+# screen. Afterwards exactly one is, and Esc still hands over.
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -c 'IsViewable' || true; }
+xdotool windowactivate --sync "$panel" 2>/dev/null || true
+xdotool key --delay 1 --repeat "${ESC_FLOOD:-3000}" Escape
+until_ok "[ \$(( \$(xwininfo -id $writer | grep -c IsViewable) + \$(xwininfo -id $panel | grep -c IsViewable) )) -eq 1 ]"
+before=$(viewable "$panel")
+xdotool key Escape
+until_ok "[ \$(xwininfo -id $panel | grep -c IsViewable) -ne $before ]"
+[ "$(viewable "$panel")" -eq 1 ] || {
+    xdotool key Escape
+    until_ok "xwininfo -id $panel | grep -q IsViewable"
+}
+
 # "Exit".
 xdotool windowactivate --sync "$panel" 2>/dev/null || true
 xdotool mousemove --window "$panel" 268 259 click 1

@@ -27,6 +27,7 @@ private slots:
     {
         m_env.reset();
         m_run.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_run.form2())); // Esc counts from then on
     }
     void cleanup() { m_run.stop(); }
 
@@ -108,6 +109,23 @@ private slots:
         QCOMPARE(text.textCursor().anchor(), 3);
         QCOMPARE(text.textCursor().position(), 7);
         QTRY_COMPARE(QApplication::focusWidget(), &text);
+    }
+
+    // Regression: a flood of Esc presses could leave neither window on the
+    // screen. A repeat of a held Esc hands nothing over, and nor does Esc
+    // before the window now up is on the screen.
+    void escHandsOverOnlyFreshAndSettled()
+    {
+        m_run.stop();
+        m_run.start(); // the writing window not yet on the screen
+        QTest::keyClick(&m_run.text1(), Qt::Key_Escape);
+        QVERIFY(!m_run.form1().isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&m_run.form2()));
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(&m_run.text1(), &held);
+        QVERIFY(!m_run.form1().isVisible());
+        QTest::keyClick(&m_run.text1(), Qt::Key_Escape);
+        QVERIFY(m_run.form1().isVisible());
     }
 
     void buttonsShowInTheStripAndHideOverTheText()

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/HandOverGuard.h"
 #include "app/QtTranslations.h"
 #include "app/Version.h"
 #include "panel/Form1.h"
@@ -23,10 +24,12 @@ Application::Application()
     installQtTranslations(QLocale());
     m_form2 = std::make_unique<Form2>([this] { m_form1->showWindow(); });
     m_form1 = std::make_unique<Form1>(*m_form2);
+    m_guard = std::make_unique<HandOverGuard>(*m_form1, *m_form2);
 }
 
 Application::~Application()
 {
+    m_guard.reset();
     m_form1.reset();
     m_form2.reset();
     g_instance = nullptr;

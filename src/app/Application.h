@@ -4,6 +4,7 @@
 
 class Form1;
 class Form2;
+class HandOverGuard;
 
 // Owns the two windows, each created once and kept until the process ends.
 class Application
@@ -24,4 +25,5 @@ public:
 private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<HandOverGuard> m_guard;
 };

@@ -34,7 +34,12 @@ void Harness::click(int panelButton) const
 
 void Harness::toPanel() const
 {
+    // As a user sees it: Esc counts once the writing window is on the screen.
+    if (!QTest::qWaitForWindowExposed(&form2()))
+        qWarning("the writing window never showed");
     QTest::keyClick(&text1(), Qt::Key_Escape);
+    if (form1().isVisible() && !QTest::qWaitForWindowExposed(&form1()))
+        qWarning("the panel never showed");
 }
 
 void Harness::hover(QWidget *widget, QPoint pos)
