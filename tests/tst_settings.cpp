@@ -3,6 +3,7 @@
 #include "controls/AppError.h"
 #include "support/TestEnvironment.h"
 
+#include <QLockFile>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
@@ -150,6 +151,62 @@ private slots:
         QVERIFY2(!written.contains(QStringLiteral("busy")), qPrintable(written));
         if (!shared) // a special file reads as no stored value, at once
             QCOMPARE(run({QStringLiteral("read")}), QStringLiteral("-1"));
+    }
+#endif
+
+#ifndef Q_OS_WIN
+    // Regression: a dangling link as Qt's lock froze a change for good, an
+    // empty lock for 32 s, our own guard left by an ended copy for 10 s;
+    // another copy holding it gave "busy" only after 10 s.
+    void leftoverLocksNeverFreezeAWrite_data()
+    {
+        QTest::addColumn<QString>("companion");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("Qt's lock a dangling link") << ".lock"
+                                                   << "dangling";
+        QTest::newRow("Qt's lock empty") << ".lock"
+                                         << "empty";
+        QTest::newRow("our guard a dangling link") << ".guard"
+                                                   << "dangling";
+        QTest::newRow("our guard empty") << ".guard"
+                                         << "empty";
+        QTest::newRow("our guard of an ended copy") << ".guard"
+                                                    << "ended";
+        QTest::newRow("our guard held by another copy: busy") << ".guard"
+                                                              << "held";
+    }
+
+    void leftoverLocksNeverFreezeAWrite()
+    {
+        QFETCH(QString, companion);
+        QFETCH(QString, kind);
+        const QString path = m_env.settingsFile() + companion;
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QLockFile held(path);
+        if (kind == QLatin1String("dangling"))
+            QVERIFY(QFile::link(QStringLiteral("/nonexistent/lock"), path));
+        else if (kind == QLatin1String("empty"))
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        else if (kind == QLatin1String("ended")) { // pid 2^22+1 is above Linux's limit
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("4194305\ninkwellor\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        } else {
+            QVERIFY(held.tryLock(0));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QProcess writer;
+        writer.start(qEnvironmentVariable("SETTINGS_WRITER"), {QStringLiteral("fore"), "1"});
+        if (!writer.waitForFinished(20000))
+            writer.kill();
+        const QString said = QString::fromUtf8(writer.readAllStandardOutput());
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        if (kind == QLatin1String("held"))
+            QVERIFY2(said.contains(QStringLiteral("busy")), qPrintable(said));
+        else
+            QVERIFY2(said.isEmpty() && SettingsStore::readColor(SettingKey::ForeColor, -1) == 0,
+                     qPrintable(said));
     }
 #endif
 

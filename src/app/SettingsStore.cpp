@@ -79,6 +79,31 @@ bool isUnparsable(const QFileInfo &file)
     return file.size() > kMaxFileBytes || holdsSerializedValues(file.filePath());
 }
 
+// A lock file that no live process holds: a dangling link (which Qt would
+// wait on forever), an empty or garbled file (which it takes for fresh for
+// half a minute), or the lock of a process that has ended.
+void clearLeftoverLock(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists()) {
+        QFile::remove(path);
+        return;
+    }
+    if (!info.isFile())
+        return;
+    QLockFile probe(path);
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!probe.getLockInfo(&pid, &host, &application) || pid <= 0) {
+        QFile::remove(path);
+        return;
+    }
+    // Ended: Qt takes the lock of a dead process on this machine at once.
+    if (probe.tryLock(0))
+        probe.unlock();
+}
+
 QString specialCompanion()
 {
     for (const QString &path : storeFiles()) {
@@ -258,12 +283,19 @@ void SettingsStore::write(SettingKey key, const QString &text)
 #else
     if (!specialCompanion().isEmpty())
         throw failure(whyNotWritable());
+    // A folder no file can be made in: its true cause at once, before a
+    // lock is waited for that could never be taken.
+    const QString folder = QFileInfo(userFile()).path();
+    QDir().mkpath(folder);
+    if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isWritable())
+        throw failure(whyNotWritable());
     // Our own lock around the decision, the copy and the write, so that two
-    // running copies never act on each other's half-written file.
-    QDir().mkpath(QFileInfo(userFile()).path());
+    // running copies never act on each other's half-written file. Another
+    // copy holds it for milliseconds: "busy" after a second.
+    clearLeftoverLock(userFile() + QStringLiteral(".guard"));
     QLockFile lock(userFile() + QStringLiteral(".guard"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(10000)) {
+    if (!lock.tryLock(1000)) {
         if (lock.error() == QLockFile::LockFailedError)
             throw AppError(QStringLiteral("The setting \"%1\" could not be saved: another copy of "
                                           "the program keeps %2 busy.")
@@ -272,6 +304,9 @@ void SettingsStore::write(SettingKey key, const QString &text)
     }
     if (QFileInfo(userFile()).isFile() && isUnparsable(QFileInfo(userFile())))
         keepUnusableCopy(userFile());
+    // Qt's own lock for its write: with ours held no copy of ours writes,
+    // so one that is there is left over, and Qt would wait for it forever.
+    clearLeftoverLock(userFile() + QStringLiteral(".lock"));
     auto store = openStore(); // as the file is now
     if (isUnusable(*store)) {
         keepUnusableCopy(store->fileName());
