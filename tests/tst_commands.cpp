@@ -429,6 +429,36 @@ private slots:
                      out.contains(QStringLiteral("page: kept")),
                  qPrintable(out));
     }
+
+    // Regression: 50 MB of short lines pasted under 1 GiB ended the program
+    // later, and 200 MB froze it and saved a file no load would take: a
+    // paste that the memory or the load limit cannot take is refused.
+    void pasteTooLargeIsRefusedAndThePageKept_data()
+    {
+        QTest::addColumn<int>("megabytes");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("50 MB of short lines, 1 GiB") << 50 << "not enough memory to paste";
+        QTest::newRow("70 MB, more than a load takes") << 70 << "too large to paste";
+    }
+
+    void pasteTooLargeIsRefusedAndThePageKept()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("the address sanitizer reserves far more address space than the limit");
+#endif
+        QFETCH(int, megabytes);
+        QFETCH(QString, said);
+        QProcess probe;
+        probe.start(QStringLiteral("prlimit"),
+                    {QStringLiteral("--as=%1").arg(1024 * 1024 * 1024),
+                     qEnvironmentVariable("PROBE"), QStringLiteral("paste"),
+                     QString::number(megabytes)});
+        QVERIFY(probe.waitForFinished(60000));
+        const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+        QVERIFY2(out.contains(said) && out.contains(QStringLiteral("Text1_Paste")) &&
+                     out.contains(QStringLiteral("page: kept")),
+                 qPrintable(out));
+    }
 #endif
 };
 

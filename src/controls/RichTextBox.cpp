@@ -34,9 +34,18 @@ constexpr int kColumnChars = 75;
 const char16_t kProse[] = u"It is a truth universally acknowledged, that a single man in "
                           u"possession of a good fortune, must be in want of a wife.";
 
-// About what Qt 6.4 keeps for each block of a page besides its text
-// (measured on loads of prose and of empty lines).
-constexpr qint64 kBytesPerBlock = 300;
+// About what Qt 6.4 keeps for each block of a page besides its text, once
+// a new font or width has laid every block out again with a QTextLayout of
+// its own (420 bytes measured on a million empty lines).
+constexpr qint64 kBytesPerBlock = 450;
+
+// Whether the memory for text of this many characters in this many blocks
+// can be had, besides what the page holds already.
+bool roomFor(qint64 chars, qint64 blocks)
+{
+    const qint64 needed = chars * 2 + blocks * kBytesPerBlock;
+    return bool(std::unique_ptr<char[]>(new (std::nothrow) char[size_t(needed)]));
+}
 
 // Shows the busy pointer while a file is read or written.
 class BusyPointer
@@ -224,8 +233,7 @@ void RichTextBox::loadFile(const QString &path)
         // The page needs its own copy of the text and a block a line: taken
         // up front, so that a machine without that much memory refuses the
         // file and keeps the page as it was.
-        const qint64 needed = qint64(layout.text.size()) * 2 + layout.blocks * kBytesPerBlock;
-        if (!std::unique_ptr<char[]>(new (std::nothrow) char[size_t(needed)]))
+        if (!roomFor(layout.text.size(), layout.blocks))
             throw std::bad_alloc();
         // The document's own load, one block a line as a plain editor's:
         // unlike the widget's, it gives the text the plain format it has
@@ -242,10 +250,16 @@ void RichTextBox::loadFile(const QString &path)
 void RichTextBox::saveFile(const QString &path) const
 {
     BusyPointer busy;
-    const QString whole = text();
-    QString error = TextFile::unwritable(whole);
-    if (error.isEmpty())
-        error = TextFile::write(path, TextFile::encode(whole));
+    QString error;
+    try {
+        const QString whole = text();
+        error = TextFile::unwritable(whole);
+        if (error.isEmpty())
+            error = TextFile::write(path, TextFile::encode(whole));
+    } catch (const std::bad_alloc &) {
+        error = QStringLiteral("There is not enough memory to save %1; the file is as it was.")
+                    .arg(QDir::toNativeSeparators(path));
+    }
     if (!error.isEmpty())
         throw AppError(error);
 }
@@ -433,9 +447,29 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (!source || !source->hasText())
         return;
-    const QString text = TextFile::cleanPasted(source->text());
+    QString text;
+    try {
+        text = TextFile::cleanPasted(source->text());
+    } catch (const std::bad_alloc &) {
+        emit refused(QStringLiteral("There is not enough memory to paste the text."));
+        return;
+    }
     if (text.isEmpty())
         return; // as a plain editor: an empty paste keeps the selection
+    // What a load would refuse, a paste does not bring in either: the page
+    // could not be saved and loaded again, or the memory runs out later.
+    const qint64 after = textLength() - selLength() + text.size();
+    if (after > TextFile::MaxLoadBytes) {
+        emit refused(QStringLiteral("The text is too large to paste: the page would hold %1 "
+                                    "characters, more than a file of %2 MB that can be loaded.")
+                         .arg(after)
+                         .arg(TextFile::MaxLoadBytes / (1024 * 1024)));
+        return;
+    }
+    if (!roomFor(text.size(), text.count(QLatin1Char('\n')) + 1)) {
+        emit refused(QStringLiteral("There is not enough memory to paste the text."));
+        return;
+    }
     if (!m_model->hasLongLine(text)) {
         // Qt's own paste, so that undo and redo leave the caret where they
         // would in any editor; the text's own separators marked after.

@@ -68,6 +68,8 @@ public:
 signals:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     void mouseMoved();
+    // A paste not taken, and why; the text is as it was.
+    void refused(const QString &why);
 
 protected:
     bool event(QEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/SideFiles.h"
+#include "controls/AppError.h"
 #include "controls/CursorFile.h"
 #include "controls/Modal.h"
 #include "controls/OleColor.h"
@@ -58,6 +59,10 @@ Form2::Form2(std::function<void()> showPanel)
         child->installEventFilter(this);
 
     connect(m_text1, &RichTextBox::keyDown, this, [this](int key) { Text1_KeyDown(key); });
+    // A paste the page cannot take is reported as any failing handler is.
+    connect(m_text1, &RichTextBox::refused, this, [](const QString &why) {
+        untrapped(kWindow, "Text1_Paste", [&] { throw AppError(why); });
+    });
     connect(m_text1, &RichTextBox::mouseMoved, this, [this] { Text1_MouseMove(); });
     connect(m_pushButton1, &PushButton::mouseMoved, this, [this] { PushButton1_MouseMove(); });
     connect(m_pushButton2, &PushButton::mouseMoved, this, [this] { PushButton2_MouseMove(); });

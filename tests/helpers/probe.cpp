@@ -5,6 +5,8 @@
 //   probe panel PROGRAM_FOLDER also presses Esc once the writing window shows,
 //                              and tells the size of both windows as they show
 //   probe load PATH            types "kept", loads PATH, tells the page's start
+//   probe paste MB             types "kept", pastes MB megabytes of short lines
+//                              with Ctrl+V, tells the page's start
 //   probe dialog FOLDER        shows the real open dialog in FOLDER, closes it
 //                              once it is up
 // Prints every error report, or "saved" / "started" / the windows' sizes.
@@ -18,6 +20,7 @@
 #include "writer/Form2.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QTimer>
 #include <cstdio>
@@ -76,6 +79,22 @@ int main(int argc, char *argv[])
         modal.m_open = args.at(2);
         app.form1().pushButton(1).click();
         std::printf("page: %s\n", qPrintable(app.form2().text1().text().left(8)));
+        Modal::install(nullptr);
+        return 0;
+    }
+    if (args.at(1) == QLatin1String("paste")) {
+        Application app;
+        app.start();
+        RichTextBox &text = app.form2().text1();
+        text.insertPlainText(QStringLiteral("kept"));
+        {
+            const QString line = QStringLiteral("a short line\n");
+            QGuiApplication::clipboard()->setText(
+                line.repeated(int(args.at(2).toLongLong() * 1000 * 1000 / line.size())));
+        }
+        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+        QCoreApplication::sendEvent(&text, &paste);
+        std::printf("page: %s\n", qPrintable(text.text().left(8)));
         Modal::install(nullptr);
         return 0;
     }
