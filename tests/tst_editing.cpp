@@ -7,6 +7,7 @@
 #include "controls/PageLayout.h"
 #include "controls/RichTextBox.h"
 #include "controls/TextFile.h"
+#include "support/TestEnvironment.h"
 
 #include <QClipboard>
 #include <QTextBlock>
@@ -490,6 +491,8 @@ int setting(const char *name, int fallback)
 class TestEditing : public QObject
 {
     Q_OBJECT
+
+    TestEnvironment m_env; // every file Qt or a save writes in its folders
 
     QTemporaryDir m_dir;
 

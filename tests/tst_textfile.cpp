@@ -1,5 +1,6 @@
 // Plain-text files: decoding, refusals, and saves that never destroy.
 #include "controls/TextFile.h"
+#include "support/TestEnvironment.h"
 
 #include <QtTest>
 
@@ -13,6 +14,8 @@
 class TestTextFile : public QObject
 {
     Q_OBJECT
+
+    TestEnvironment m_env; // every file Qt or a save writes in its folders
 
     QTemporaryDir m_dir;
 
@@ -245,14 +248,30 @@ private slots:
         QVERIFY(saver.waitForFinished(60000));
         QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
         const QByteArray left = get(file);
-        if (inPlace)
+        if (inPlace) {
+            // Killed in the overwrite: the new text so far, and the whole old
+            // text in the recovery copy beside it.
             QVERIFY2(left == old || left == QByteArray(left.size(), 'n'),
                      qPrintable(QString::number(left.count('\0')) + " NUL bytes"));
-        else
+            if (left != old)
+                QCOMPARE(get(file + QLatin1String(TextFile::RecoverySuffix)), old);
+        } else {
             QCOMPARE(left, old);
+        }
         QVERIFY(!inPlace || left.size() <= 32 * 1024 * 1024);
     }
 #endif
+
+    // Regression: an existing file whose name has 249 to 255 bytes could not
+    // be saved over: the temporary file's name was too long.
+    void longNameIsSavedOver()
+    {
+        const QString file = path(QString(83, QChar(0x9577)) + QStringLiteral(".txt"));
+        put(file, "old");
+        QCOMPARE(TextFile::write(file, "new"), QString());
+        QCOMPARE(get(file), QByteArray("new"));
+        QVERIFY(!QFileInfo::exists(file + QLatin1String(TextFile::RecoverySuffix)));
+    }
 
 #ifdef Q_OS_UNIX
     // Regression: saving over a file the process does not own made it the

@@ -4,6 +4,7 @@
 #include "controls/RichTextBox.h"
 #include "controls/TextBlocks.h"
 #include "controls/TextFile.h"
+#include "support/TestEnvironment.h"
 
 #include <QClipboard>
 #include <QScrollBar>
@@ -52,6 +53,8 @@ const char kTwoCities[] =
 class TestWritingArea : public QObject
 {
     Q_OBJECT
+
+    TestEnvironment m_env; // every file Qt or a save writes in its folders
 
     QTemporaryDir m_dir;
     RichTextBox *m_box = nullptr;
@@ -276,7 +279,8 @@ private slots:
             const qreal from = line.x();
             const qreal to = line.x() + line.naturalTextWidth();
             if (right)
-                QVERIFY2(qAbs(to - edge) < 1.5, qPrintable(QStringLiteral("%1 %2").arg(to).arg(edge)));
+                QVERIFY2(qAbs(to - edge) < 1.5,
+                         qPrintable(QStringLiteral("%1 %2").arg(to).arg(edge)));
             else
                 QCOMPARE(from, margin);
         }

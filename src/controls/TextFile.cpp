@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 #include <filesystem>
@@ -12,6 +13,12 @@
 #ifdef Q_OS_LINUX
 #include <cerrno>
 #include <fcntl.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <io.h>
 #endif
 
 namespace {
@@ -161,9 +168,49 @@ QString takeRoom(QFile &file, qint64 size)
     return {};
 }
 
-// Writes over the file's own bytes, after the room for them is taken; a
-// failure while overwriting puts the old bytes back. Only a crash during
-// the overwrite itself leaves it mixed.
+// Until what was written is on the disk itself, not only in its cache.
+bool onDisk(QFileDevice &file)
+{
+    if (!file.flush())
+        return false;
+#if defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+// Where the old bytes of a file written in place wait until the new ones
+// are whole on the disk: beside it, or where the folder takes no new file
+// (or the name would be too long), in the user's data folder.
+QString keepRecoveryCopy(const QString &path, const QByteArray &old)
+{
+    const QString beside = path + TextFile::RecoverySuffix;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString elsewhere =
+        data.isEmpty()
+            ? QString()
+            : QDir(data).filePath(QStringLiteral("recovery/") +
+                                  QFileInfo(path).fileName().left(40) + TextFile::RecoverySuffix);
+    for (const QString &copy : {beside, elsewhere}) {
+        if (copy.isEmpty() || QFile::encodeName(QFileInfo(copy).fileName()).size() > 250)
+            continue;
+        QDir().mkpath(QFileInfo(copy).path());
+        QFile file(copy);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            writeAll(file, old.constData(), old.size()) && onDisk(file))
+            return copy;
+        file.remove();
+    }
+    return {};
+}
+
+// Writes over the file's own bytes, after the room for them is taken and
+// the old bytes are kept in a recovery copy; a failure while overwriting
+// puts the old bytes back. A crash during the overwrite leaves the file
+// mixed, and the whole old text in the recovery copy.
 QString writeInPlace(const QString &path, const QByteArray &bytes)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -174,19 +221,27 @@ QString writeInPlace(const QString &path, const QByteArray &bytes)
     if (file.error() != QFileDevice::NoError || old.size() != file.size())
         return QStringLiteral("%1 cannot be read before it is replaced: %2")
             .arg(shown, file.errorString());
+    const QString recovery = keepRecoveryCopy(path, old);
+    if (recovery.isEmpty())
+        return QStringLiteral("%1 cannot be written: no copy of its old text could be kept "
+                              "while it is written over (the disk may be full).")
+            .arg(shown);
     if (bytes.size() > old.size()) {
         const QString why = takeRoom(file, bytes.size());
-        if (!why.isEmpty())
+        if (!why.isEmpty()) {
+            QFile::remove(recovery);
             return QStringLiteral("%1 cannot be written: %2").arg(shown, why);
+        }
     }
     if (!file.seek(0) || !writeAll(file, bytes.constData(), bytes.size()) ||
-        !file.resize(bytes.size())) {
+        !file.resize(bytes.size()) || !onDisk(file)) {
         const QString why = ioError(shown, file);
-        if (file.seek(0))
-            writeAll(file, old.constData(), old.size());
-        file.resize(old.size());
+        if (file.seek(0) && writeAll(file, old.constData(), old.size()) &&
+            file.resize(old.size()) && onDisk(file))
+            QFile::remove(recovery);
         return why;
     }
+    QFile::remove(recovery);
     return {};
 }
 
@@ -404,7 +459,10 @@ QString write(const QString &path, const QByteArray &bytes)
                               "saved to ordinary files only.")
             .arg(shown);
     }
-    if (info.exists() && keepsTheFileItself(info))
+    // The temporary file is named after the file, with 7 bytes more; a name
+    // near the file system's limit (255 bytes) leaves no room for them.
+    const bool nameNearTheLimit = QFile::encodeName(info.fileName()).size() > 248;
+    if (info.exists() && (nameNearTheLimit || keepsTheFileItself(info)))
         return writeInPlace(path, bytes);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

@@ -9,6 +9,10 @@ namespace TextFile {
 // Larger files are refused: loading one just under this stays responsive.
 inline constexpr qint64 MaxLoadBytes = 64 * 1024 * 1024;
 
+// Added to a file's name for the copy of its old text that a save in place
+// keeps until the new text is whole on the disk.
+inline constexpr char RecoverySuffix[] = ".inkwellor-recovery";
+
 enum class LineEnd { Lf, CrLf };
 #ifdef Q_OS_WIN
 inline constexpr LineEnd PlatformLineEnd = LineEnd::CrLf;

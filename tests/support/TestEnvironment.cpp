@@ -42,6 +42,8 @@ TestEnvironment::TestEnvironment()
     qputenv("INKWELLOR_TEST_HIVE", QString::fromStdWString(kTestHive).toUtf8());
 #else
     qputenv("XDG_CONFIG_HOME", m_root.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_root.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", m_root.filePath(QStringLiteral("cache")).toLocal8Bit());
 #endif
     reset();
 }
