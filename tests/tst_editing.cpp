@@ -569,6 +569,18 @@ private slots:
                           type("x"),
                           press(Qt::Key_Down),
                           type("y")};
+        Key clip;
+        clip.clipSet = true;
+        clip.clip = QStringLiteral("x\ny");
+        const Key paste = press(Qt::Key_V, Qt::ControlModifier, "v");
+        const QString ab = QString(700, 'a') + ' ' + QString(800, 'b');
+        QTest::newRow("A: a pasted line end after an emptied cut stays a line end")
+            << ab << 1000 << QList<Key>{caretAt(1501, 701), backspace, clip, paste};
+        QTest::newRow("A: a pasted line end after the file's own U+2029")
+            << QStringLiteral("a\u2029b") << whole << QList<Key>{caretAt(3, 2), backspace, clip, paste};
+        QTest::newRow("G: Shift+Backspace after a hidden cut removes a character")
+            << QString(1500, 'c') << 1000
+            << QList<Key>{caretAt(1024), press(Qt::Key_Backspace, Qt::ShiftModifier, "\b")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")
             << lines << whole
             << QList<Key>{caretAt(2),

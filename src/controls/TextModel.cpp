@@ -123,13 +123,19 @@ void TextModel::markPasted(int start, const QString &text)
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c != 0x2029 && c != 0xFDD0 && c != 0xFDD1)
+        const bool own = c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
+        // A line end takes the caret's format, which may carry a
+        // boundary's kind (typed beside one): it stands for a line end.
+        if (!own && (c != u'\n' || !m_document->findBlock(start + int(i) + 1)
+                                          .charFormat()
+                                          .hasProperty(kKindProperty)))
             continue;
         if (!open)
             cursor.joinPreviousEditBlock();
         open = true;
         cursor.setPosition(start + int(i) + 1);
-        cursor.setBlockCharFormat(kindFormat(c, cursor.blockCharFormat()));
+        cursor.setBlockCharFormat(
+            kindFormat(own ? int(c) : TextBlocks::LineEnd, cursor.blockCharFormat()));
     }
     if (!open)
         return;
