@@ -9,14 +9,8 @@
 #include <QApplication>
 #include <QLocale>
 
-namespace {
-Application *g_instance = nullptr;
-}
-
 Application::Application()
 {
-    Q_ASSERT(!g_instance);
-    g_instance = this;
     // Both windows are hidden in turn; that must never end the event loop.
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
@@ -32,16 +26,9 @@ Application::~Application()
     m_guard.reset();
     m_form1.reset();
     m_form2.reset();
-    g_instance = nullptr;
 }
 
 void Application::start()
 {
     m_form1->Form_Load();
-}
-
-Application &Application::instance()
-{
-    Q_ASSERT(g_instance);
-    return *g_instance;
 }

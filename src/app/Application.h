@@ -18,7 +18,6 @@ public:
     // Start-up: the panel's load handler, which opens the writing window.
     void start();
 
-    static Application &instance();
     Form1 &form1() const { return *m_form1; }
     Form2 &form2() const { return *m_form2; }
 
