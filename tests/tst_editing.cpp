@@ -580,7 +580,8 @@ private slots:
             << QStringLiteral("a\u2029b") << whole << QList<Key>{caretAt(3, 2), backspace, clip, paste};
         QTest::newRow("G: Shift+Backspace after a hidden cut removes a character")
             << QString(1500, 'c') << 1000
-            << QList<Key>{caretAt(1024), press(Qt::Key_Backspace, Qt::ShiftModifier, "\b")};
+            << QList<Key>{caretAt(1024), press(Qt::Key_Right), press(Qt::Key_Left),
+                          press(Qt::Key_Backspace, Qt::ShiftModifier, "\b")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")
             << lines << whole
             << QList<Key>{caretAt(2),

@@ -387,7 +387,12 @@ bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) con
         return false;
     if (cursor.hasSelection() && mods != Qt::ShiftModifier)
         return false;
-    const auto mode = mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    // Shift+Delete is Cut; Shift+Backspace is Backspace, selecting nothing.
+    if (event.key() == Qt::Key_Delete && mods == Qt::ShiftModifier)
+        return false;
+    const auto mode = mods == Qt::ShiftModifier && event.key() != Qt::Key_Backspace
+                          ? QTextCursor::KeepAnchor
+                          : QTextCursor::MoveAnchor;
     const int at = cursor.position();
     const bool forward = event.key() == Qt::Key_Right || event.key() == Qt::Key_Delete;
     const bool backward = event.key() == Qt::Key_Left || event.key() == Qt::Key_Backspace;
