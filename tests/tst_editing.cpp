@@ -577,11 +577,18 @@ private slots:
         QTest::newRow("A: a pasted line end after an emptied cut stays a line end")
             << ab << 1000 << QList<Key>{caretAt(1501, 701), backspace, clip, paste};
         QTest::newRow("A: a pasted line end after the file's own U+2029")
-            << QStringLiteral("a\u2029b") << whole << QList<Key>{caretAt(3, 2), backspace, clip, paste};
+            << QStringLiteral("a\u2029b") << whole
+            << QList<Key>{caretAt(3, 2), backspace, clip, paste};
         QTest::newRow("G: Shift+Backspace after a hidden cut removes a character")
             << QString(1500, 'c') << 1000
             << QList<Key>{caretAt(1024), press(Qt::Key_Right), press(Qt::Key_Left),
                           press(Qt::Key_Backspace, Qt::ShiftModifier, "\b")};
+        const Key left = press(Qt::Key_Left);
+        QTest::newRow("B: a mark typed after a hidden cut joins the character before")
+            << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1024), press(Qt::Key_Right),
+                                                        left,          type("\u0301"),
+                                                        left,          del,
+                                                        left,          type("x")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")
             << lines << whole
             << QList<Key>{caretAt(2),

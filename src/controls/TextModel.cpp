@@ -126,9 +126,9 @@ void TextModel::markPasted(int start, const QString &text)
         const bool own = c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
         // A line end takes the caret's format, which may carry a
         // boundary's kind (typed beside one): it stands for a line end.
-        if (!own && (c != u'\n' || !m_document->findBlock(start + int(i) + 1)
-                                          .charFormat()
-                                          .hasProperty(kKindProperty)))
+        if (!own &&
+            (c != u'\n' ||
+             !m_document->findBlock(start + int(i) + 1).charFormat().hasProperty(kKindProperty)))
             continue;
         if (!open)
             cursor.joinPreviousEditBlock();
@@ -270,6 +270,21 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
     }
     if (!inCutLine(cursor.block()))
         return false;
+    // A mark typed right after a cut that stands for nothing belongs to the
+    // character before the cut: typed there, before the separator, it makes
+    // one character with it, as on the one line.
+    const QString typed = event.text();
+    const QTextBlock block = cursor.block();
+    if (!typed.isEmpty() && typed.front().isPrint() && !cursor.hasSelection() &&
+        cursor.position() == block.position() && kindBefore(block) == TextBlocks::Nothing &&
+        !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const QString before = block.previous().text().right(32);
+        if (!TextBlocks::isCharacterBoundary(before + typed, before.size())) {
+            cursor.setPosition(block.position() - 1);
+            cursor.insertText(typed);
+            return true;
+        }
+    }
     if (event.matches(QKeySequence::MoveToNextWord) ||
         event.matches(QKeySequence::SelectNextWord) ||
         event.matches(QKeySequence::MoveToPreviousWord) ||
