@@ -25,11 +25,18 @@ struct Key
     int anchor = -1;
     QString clip; // instead of a key: this put on the clipboard
     bool clipSet = false;
+    // instead of a key: an input method's commit of `text`, replacing
+    // `imLength` characters from `imStart` after the caret
+    bool commit = false;
+    int imStart = 0;
+    int imLength = 0;
 
     QString name() const
     {
         if (clipSet)
             return QStringLiteral("clip(%1 chars)").arg(clip.size());
+        if (commit)
+            return QStringLiteral("commit(%1, %2, %3)").arg(text).arg(imStart).arg(imLength);
         if (caret >= 0)
             return anchor >= 0 ? QStringLiteral("@%1-%2").arg(anchor).arg(caret)
                                : QStringLiteral("@%1").arg(caret);
@@ -53,6 +60,14 @@ Key press(int code, Qt::KeyboardModifiers mods = {}, const QString &text = {})
 Key type(const QString &text)
 {
     return press(0, {}, text);
+}
+Key commit(const QString &text, int start = 0, int length = 0)
+{
+    Key k = press(0, {}, text);
+    k.commit = true;
+    k.imStart = start;
+    k.imLength = length;
+    return k;
 }
 Key caretAt(int position, int anchor = -1)
 {
@@ -177,6 +192,15 @@ public:
             plain.setPosition(anchor);
             plain.setPosition(caret, QTextCursor::KeepAnchor);
             m_plain.setTextCursor(plain);
+            return;
+        }
+        if (key.commit) {
+            for (QPlainTextEdit *w : {static_cast<QPlainTextEdit *>(&m_ours),
+                                      static_cast<QPlainTextEdit *>(&m_plain)}) {
+                QInputMethodEvent event;
+                event.setCommitString(key.text, key.imStart, key.imLength);
+                QApplication::sendEvent(w, &event);
+            }
             return;
         }
         m_plainSelection = m_plain.textCursor().selectedText().replace(QChar(0x2029), '\n');
@@ -589,6 +613,10 @@ private slots:
                                                         left,          type("\u0301"),
                                                         left,          del,
                                                         left,          type("x")};
+        QTest::newRow("F: a commit replacing four characters across a hidden cut")
+            << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1022), commit("Z", 0, 4)};
+        QTest::newRow("A: a committed line end after an emptied cut stays a line end")
+            << ab << 1000 << QList<Key>{caretAt(1501, 701), backspace, commit("x\ny")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")
             << lines << whole
             << QList<Key>{caretAt(2),

@@ -435,6 +435,30 @@ void RichTextBox::keepCaretOffTheBottom()
         bar->setValue(bar->value() + 1);
 }
 
+// An input method counts what a commit replaces in characters of the text
+// it was shown, the saved text's; across a cut that stands for nothing the
+// page holds one more. Its line ends are line ends, as a paste's are.
+void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QTextCursor cursor = textCursor();
+    int start = cursor.selectionStart();
+    QInputMethodEvent mapped(event->preeditString(), event->attributes());
+    QInputMethodEvent *use = event;
+    if (event->replacementLength() > 0) {
+        const int at = cursor.position();
+        const int from = m_model->toText(at) + event->replacementStart();
+        start = m_model->toDocument(from);
+        const int end = m_model->toDocument(from + event->replacementLength());
+        mapped.setCommitString(event->commitString(), start - at, end - start);
+        use = &mapped;
+    }
+    QPlainTextEdit::inputMethodEvent(use);
+    event->setAccepted(use->isAccepted());
+    if (!event->commitString().isEmpty())
+        m_model->markPasted(start, event->commitString());
+    keepCaretOffTheBottom();
+}
+
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
