@@ -494,6 +494,13 @@ QList<Key> keys(Random &r, RichTextBox &box, bool cutting, int count)
                 out << clip;
             }
             out << ctrl(Qt::Key_V);
+        } else if (what < 93) {
+            // An input method's commit, now and then replacing characters
+            // around the caret.
+            static const QStringList commits = {QStringLiteral("中文"), QStringLiteral("é"),
+                                                QStringLiteral("x\ny"), QStringLiteral("\u0301")};
+            const int start = r.chance(50) ? -int(r.below(3)) : 0;
+            out << commit(r.pick(commits), start, start < 0 ? int(r.below(5)) : 0);
         } else if (what < 96) {
             out << ctrl(Qt::Key_Z);
         } else {

@@ -440,22 +440,27 @@ void RichTextBox::keepCaretOffTheBottom()
 // page holds one more. Its line ends are line ends, as a paste's are.
 void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
+    // Qt puts the commit where the selection starts, moved by the
+    // replacement's start, once the selection is gone.
     const QTextCursor cursor = textCursor();
-    int start = cursor.selectionStart();
+    const int base = cursor.selectionStart();
+    int start = base + event->replacementStart();
     QInputMethodEvent mapped(event->preeditString(), event->attributes());
     QInputMethodEvent *use = event;
-    if (event->replacementLength() > 0) {
-        const int at = cursor.position();
-        const int from = m_model->toText(at) + event->replacementStart();
+    const int from = m_model->toText(base) + event->replacementStart();
+    if (from < 0) {
+        start = base; // Qt does not move before the start
+    } else if (!cursor.hasSelection() &&
+               (event->replacementStart() || event->replacementLength())) {
         start = m_model->toDocument(from);
         const int end = m_model->toDocument(from + event->replacementLength());
-        mapped.setCommitString(event->commitString(), start - at, end - start);
+        mapped.setCommitString(event->commitString(), start - base, end - start);
         use = &mapped;
     }
     QPlainTextEdit::inputMethodEvent(use);
     event->setAccepted(use->isAccepted());
-    if (!event->commitString().isEmpty())
-        m_model->markPasted(start, event->commitString());
+    if (!event->commitString().isEmpty() && start >= 0)
+        m_model->markPasted(start, event->commitString(), true);
     keepCaretOffTheBottom();
 }
 

@@ -49,7 +49,9 @@ public:
 
     // After the editor pasted text at start: the text's own separators
     // marked, in the paste's undo step.
-    void markPasted(int start, const QString &text);
+    // So too after an input method committed text at start (committed is
+    // true), which, unlike a paste, leaves the first block's format alone.
+    void markPasted(int start, const QString &text, bool committed = false);
 
     // The document position where the line holding this block ends.
     int lineEnd(const QTextBlock &block) const;
