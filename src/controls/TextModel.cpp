@@ -275,13 +275,24 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
     // one character with it, as on the one line.
     const QString typed = event.text();
     const QTextBlock block = cursor.block();
+    // After a cut that stands for a space, the mark makes one character with
+    // that space: both go before the separator, which then stands for nothing.
+    const int cutKind = kindBefore(block);
     if (!typed.isEmpty() && typed.front().isPrint() && !cursor.hasSelection() &&
-        cursor.position() == block.position() && kindBefore(block) == TextBlocks::Nothing &&
+        cursor.position() == block.position() && isCut(cutKind) &&
         !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        const QString before = block.previous().text().right(32);
+        const QString before =
+            cutKind == TextBlocks::Space ? QStringLiteral(" ") : block.previous().text().right(32);
         if (!TextBlocks::isCharacterBoundary(before + typed, before.size())) {
+            cursor.beginEditBlock();
+            if (cutKind == TextBlocks::Space) {
+                cursor.setPosition(block.position());
+                cursor.setBlockCharFormat(kindFormat(TextBlocks::Nothing, block.charFormat()));
+                m_hiddenCuts = true;
+            }
             cursor.setPosition(block.position() - 1);
-            cursor.insertText(typed);
+            cursor.insertText(cutKind == TextBlocks::Space ? QLatin1Char(' ') + typed : typed);
+            cursor.endEditBlock();
             return true;
         }
     }
