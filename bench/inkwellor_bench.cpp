@@ -286,6 +286,7 @@ int loads(int runs, int maxSeconds, const QString &only)
             for (const char *who : {"ours", "plain"}) {
                 std::vector<double> quiet, keyMs, peak;
                 bool stopped = false;
+                bool refused = false;
                 for (int i = 0; i < n && !stopped; ++i) {
                     QProcess child;
                     child.start(QCoreApplication::applicationFilePath(),
@@ -303,12 +304,15 @@ int loads(int runs, int maxSeconds, const QString &only)
                                 return pair.mid(int(qstrlen(name)) + 1).toDouble();
                         return -1.0;
                     };
+                    refused = refused || field("reports") > 0;
                     quiet.push_back(field("quiet_ms"));
                     keyMs.push_back(field("key_ms"));
                     peak.push_back(field("load_peak_mb"));
                 }
                 if (stopped)
                     std::printf(" %s_quiet_ms=over%d", who, maxSeconds * 1000);
+                else if (refused)
+                    std::printf(" %s_quiet_ms=refused_in_%.0f", who, median(quiet));
                 else
                     std::printf(" %s_quiet_ms=%.0f %s_key_ms=%.2f %s_peak_mb=%.0f", who,
                                 median(quiet), who, median(keyMs), who, median(peak));

@@ -29,7 +29,7 @@ for bytes in 1000000 67108864; do
     done
 done
 loads=()
-while IFS= read -r line; do loads+=("$line"); done < <("$bench" --loads 3 --max-seconds 60 2>/dev/null)
+while IFS= read -r line; do loads+=("$line"); done < <("$bench" --loads 5 --max-seconds 60 2>/dev/null)
 get() { # get LINE KEY
     tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
 }
@@ -130,12 +130,13 @@ s=${lines[0]}
     echo
     echo "## Loads, until the program is quiet"
     echo
-    echo "Each load in a process of its own (\\`inkwellor_bench --loads 3\\`): from the Load File"
+    echo "Each load in a process of its own (inkwellor_bench --loads 5): from the Load File"
     echo "click, the file already chosen, until the event loop is about to wait with nothing"
     echo "posted and no timer due; then the first key, handled and painted. Beside it a plain"
     echo "QPlainTextEdit in the same run, full screen in the same font, from reading the same"
     echo "file (QFile, QString::fromUtf8) through setPlainText until quiet the same way. Medians"
-    echo "of 3 up to 10 MB, one run above; \"over\" is a load stopped after 60 s. Peak is the"
+    echo "of 5 up to 10 MB, one run above; \"over\" is a load stopped after 60 s, \"refused\" one"
+    echo "the program refused up front for want of memory (the page kept). Peak is the"
     echo "rise of the process's peak resident memory (VmHWM) over what it held before the load."
     echo "Shapes: prose hard-wrapped at about 80 characters; the same prose one line per"
     echo "paragraph; one line of words; newlines only."
