@@ -30,6 +30,21 @@ find_window() {
     echo "$found"
 }
 
+# From the writing window: Esc, the panel's button at height Y, then in the
+# real file dialog titled TITLE the full PATH and Enter. Sets $panel.
+panel_file_dialog() { # panel_file_dialog Y TITLE PATH
+    xdotool key Escape
+    panel=$(find_window --name '^Inkwellor Software$')
+    [ -n "$panel" ] || fail "Esc did not bring up the panel"
+    xdotool mousemove --window "$panel" 268 "$1" click 1
+    local dialog
+    dialog=$(find_window --name "^$2\$")
+    [ -n "$dialog" ] || fail "no dialog \"$2\""
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+    xdotool type --delay 10 "$3"
+    xdotool key Return
+}
+
 x_session_environment() {
     # This display, whatever platform the caller's environment names.
     export QT_QPA_PLATFORM=xcb

@@ -17,15 +17,7 @@ printf 'مرحبا بالعالم\nHello\nHello\n' >"$work/page.txt"
 app=$!
 pids+=($app)
 find_window --class inkwellor >/dev/null
-xdotool key Escape
-panel=$(find_window --name '^Inkwellor Software$')
-[ -n "$panel" ] || fail "Esc did not bring up the panel"
-xdotool mousemove --window "$panel" 268 55 click 1
-dialog=$(find_window --name '^Select A File To Load$')
-[ -n "$dialog" ] || fail "no open dialog"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-xdotool type --delay 10 "$work/page.txt"
-xdotool key Return
+panel_file_dialog 55 'Select A File To Load' "$work/page.txt"
 xdotool key ctrl+End # the caret away from the lines measured
 
 # Runs of rows with ink in them, one "top height" a line, top to bottom.

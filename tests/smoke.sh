@@ -18,17 +18,8 @@ xwininfo -id "$writer" | grep -q 'Absolute upper-left X:  0' || fail "writing wi
 xwininfo -id "$writer" | grep -q 'Absolute upper-left Y:  0' || fail "writing window not at the top"
 
 xdotool type --delay 20 "Smoke test words"
-xdotool key Escape
-panel=$(find_window --name '^Inkwellor Software$')
-[ -n "$panel" ] || fail "Esc did not bring up the panel"
-
 # "Save File", then the real dialog: type a full path and press Enter.
-xdotool mousemove --window "$panel" 268 89 click 1
-dialog=$(find_window --name '^Save File As$')
-[ -n "$dialog" ] || fail "no save dialog"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-xdotool type --delay 10 "$work/saved.txt"
-xdotool key Return
+panel_file_dialog 89 'Save File As' "$work/saved.txt"
 until_ok "[ -f '$work/saved.txt' ]"
 [ "$(cat "$work/saved.txt")" = "Smoke test words" ] || fail "saved text differs: $(cat "$work/saved.txt")"
 
