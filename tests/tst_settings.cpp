@@ -256,6 +256,14 @@ private slots:
         QTest::newRow("the same spelled with an escape")
             << QByteArray("[Inkwellor%20Software]\nName=Arial\nForeColor=\\x40Variant(a)\n")
             << "dflt" << true;
+        QTest::newRow("the same split by an escape Qt drops")
+            << QByteArray("[Inkwellor%20Software]\nName=Arial\nForeColor=@Vari\\qant(a)\n")
+            << "dflt" << true;
+        // Found by fuzzing: Qt's own escapes of control characters were
+        // taken for such a spelling, and the file never read again.
+        QTest::newRow("control characters as Qt escapes them")
+            << QByteArray("[Inkwellor%20Software]\nName=Arial\nOther=\",\\x1\\0\"\n") << "Arial"
+            << false;
     }
 
     void damagedFileKeepsWhatCanBeRead()

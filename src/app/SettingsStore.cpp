@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryFile>
+#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -49,27 +50,56 @@ bool isOrdinaryOrAbsent(const QString &path)
     return !info.exists() || info.isFile();
 }
 
+// The file's bytes as Qt's INI reader unescapes a value: escapes give
+// their character (hex and octal ones wrapping at 16 bits), a backslash
+// before a line end or an unknown character gives nothing, quotes go.
+QString unescapedAsQtReads(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c == '"')
+            continue;
+        if (c != '\\' || i + 1 >= bytes.size()) {
+            out += QLatin1Char(c);
+            continue;
+        }
+        const char next = bytes.at(++i);
+        if (QByteArrayView("abfnrtv\"?'\\").contains(next)) {
+            out += QLatin1Char(next); // its character stands for no letter we look for
+        } else if (next == 'x' || (next >= '0' && next <= '7')) {
+            const bool hex = next == 'x';
+            char16_t value = hex ? 0 : char16_t(next - '0');
+            for (; i + 1 < bytes.size(); ++i) {
+                const char d = bytes.at(i + 1);
+                const int digit =
+                    !hex ? (d >= '0' && d <= '7' ? d - '0' : -1)
+                         : QByteArrayView("0123456789abcdef")
+                               .indexOf(char(std::tolower(static_cast<unsigned char>(d))));
+                if (digit < 0)
+                    break;
+                value = char16_t(value * (hex ? 16 : 8) + digit);
+            }
+            out += QChar(value);
+        }
+    }
+    return out;
+}
+
 // Qt's INI reader turns a value that reads "@Variant(...)" into a QVariant
 // by deserializing it, which nests without limit: 30,000 nested lists
-// overflow the stack. Such a file, or one whose escapes could spell it (hex
-// or octal escapes, a line continued), is never handed to Qt: it reads as
-// no stored value and is set aside before a write, as a damaged one is.
+// overflow the stack. A file that could hold one, written as it is or
+// spelled with escapes, is never handed to Qt: it reads as no stored value
+// and is set aside before a write, as a damaged one is.
 bool holdsSerializedValues(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.contains("@Variant("))
-        return true;
-    for (qsizetype at = bytes.indexOf('\\'); at >= 0 && at + 1 < bytes.size();
-         at = bytes.indexOf('\\', at + 2)) {
-        const char next = bytes.at(at + 1);
-        if (next == 'x' || next == 'X' || (next >= '0' && next <= '7') || next == '\n' ||
-            next == '\r')
-            return true;
-    }
-    return false;
+    return bytes.contains("@Variant(") ||
+           (bytes.contains('\\') && unescapedAsQtReads(bytes).contains(QLatin1String("@Variant(")));
 }
 
 // Not to be parsed: over the size any file of ours has, or holding values
