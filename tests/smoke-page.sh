@@ -35,8 +35,14 @@ across() { # across TOP HEIGHT
     convert "$shot" -crop "1300x$2+0+$1" +repage -fuzz 25% -trim -format '%X %w\n' info: |
         tr -d '+' | awk '{ print $1, $1 + $2 }'
 }
-until_ok "import -window root '$shot' 2>/dev/null && [ \$(convert '$shot' -crop 1300x768+0+0 -fuzz 25% -trim -format '%w' info:) -gt 20 ]"
-mapfile -t lines < <(runs)
+# The three lines once the load has painted them, the panel gone.
+until_ok "! xwininfo -id $panel | grep -q IsViewable"
+lines=()
+for _ in $(seq 200); do
+    import -window root "$shot" 2>/dev/null && mapfile -t lines < <(runs)
+    [ "${#lines[@]}" -ge 3 ] && break
+    sleep 0.1
+done
 [ "${#lines[@]}" -ge 3 ] || fail "fewer than three lines of text: ${lines[*]}"
 read -r top1 height1 <<<"${lines[0]}"
 read -r top2 height2 <<<"${lines[1]}"
