@@ -501,8 +501,12 @@ QList<Key> keys(Random &r, RichTextBox &box, bool cutting, int count)
             // its undo steps; a named row covers the text it makes.)
             static const QStringList commits = {QStringLiteral("中文"), QStringLiteral("é"),
                                                 QStringLiteral("\u0301")};
+            // One draw a statement: the order of a call's arguments is the
+            // compiler's, and the cases must be the same with every one.
+            const QString committed = r.pick(commits);
             const int start = r.chance(50) ? -int(r.below(3)) : 0;
-            out << commit(r.pick(commits), start, start < 0 ? int(r.below(5)) : 0);
+            const int length = start < 0 ? int(r.below(5)) : 0;
+            out << commit(committed, start, length);
         } else if (what < 96) {
             out << ctrl(Qt::Key_Z);
         } else {

@@ -448,10 +448,13 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
     QInputMethodEvent mapped(event->preeditString(), event->attributes());
     QInputMethodEvent *use = event;
     const int from = m_model->toText(base) + event->replacementStart();
+    // With a selection, mapped only where the range lies before it: what
+    // follows moves once the selection is gone.
+    const bool beforeSelection =
+        !cursor.hasSelection() || from + event->replacementLength() <= m_model->toText(base);
     if (from < 0) {
         start = base; // Qt does not move before the start
-    } else if (!cursor.hasSelection() &&
-               (event->replacementStart() || event->replacementLength())) {
+    } else if (beforeSelection && (event->replacementStart() || event->replacementLength())) {
         start = m_model->toDocument(from);
         const int end = m_model->toDocument(from + event->replacementLength());
         mapped.setCommitString(event->commitString(), start - base, end - start);
