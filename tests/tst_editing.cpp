@@ -26,8 +26,9 @@ struct Key
     QString clip; // instead of a key: this put on the clipboard
     bool clipSet = false;
     // instead of a key: an input method's commit of `text`, replacing
-    // `imLength` characters from `imStart` after the caret
+    // `imLength` characters from `imStart` after the caret, `preedit` shown first
     bool commit = false;
+    QString preedit;
     int imStart = 0;
     int imLength = 0;
 
@@ -36,7 +37,11 @@ struct Key
         if (clipSet)
             return QStringLiteral("clip(%1 chars)").arg(clip.size());
         if (commit)
-            return QStringLiteral("commit(%1, %2, %3)").arg(text).arg(imStart).arg(imLength);
+            return QStringLiteral("commit(%1, %2, %3%4)")
+                .arg(text.toHtmlEscaped())
+                .arg(imStart)
+                .arg(imLength)
+                .arg(preedit.isEmpty() ? QString() : QStringLiteral(", after ") + preedit);
         if (caret >= 0)
             return anchor >= 0 ? QStringLiteral("@%1-%2").arg(anchor).arg(caret)
                                : QStringLiteral("@%1").arg(caret);
@@ -61,10 +66,11 @@ Key type(const QString &text)
 {
     return press(0, {}, text);
 }
-Key commit(const QString &text, int start = 0, int length = 0)
+Key commit(const QString &text, int start = 0, int length = 0, const QString &preedit = {})
 {
     Key k = press(0, {}, text);
     k.commit = true;
+    k.preedit = preedit;
     k.imStart = start;
     k.imLength = length;
     return k;
@@ -197,6 +203,10 @@ public:
         if (key.commit) {
             for (QPlainTextEdit *w : {static_cast<QPlainTextEdit *>(&m_ours),
                                       static_cast<QPlainTextEdit *>(&m_plain)}) {
+                if (!key.preedit.isEmpty()) {
+                    QInputMethodEvent shown(key.preedit, {});
+                    QApplication::sendEvent(w, &shown);
+                }
                 QInputMethodEvent event;
                 event.setCommitString(key.text, key.imStart, key.imLength);
                 QApplication::sendEvent(w, &event);
@@ -384,7 +394,7 @@ const QStringList &pieces(bool rtl)
 QString line(Random &r, bool cutting)
 {
     const int shape = r.below(10);
-    const bool rtl = !cutting && r.chance(20);
+    const bool rtl = r.chance(20);
     QString out;
     if (shape < 6) {
         const int words = r.below(14);
@@ -504,16 +514,15 @@ QList<Key> keys(Random &r, RichTextBox &box, bool cutting, int count)
         } else if (what < 93) {
             // An input method's commit, now and then replacing characters
             // around the caret.
-            // (A line end committed among other edits can still differ in
-            // its undo steps; a named row covers the text it makes.)
             static const QStringList commits = {QStringLiteral("中文"), QStringLiteral("é"),
-                                                QStringLiteral("\u0301")};
+                                                QStringLiteral("\u0301"), QStringLiteral("x\ny")};
             // One draw a statement: the order of a call's arguments is the
             // compiler's, and the cases must be the same with every one.
             const QString committed = r.pick(commits);
             const int start = r.chance(50) ? -int(r.below(3)) : 0;
             const int length = start < 0 ? int(r.below(5)) : 0;
-            out << commit(committed, start, length);
+            const QString preedit = r.chance(50) ? QStringLiteral("zh") : QString();
+            out << commit(committed, start, length, preedit);
         } else if (what < 96) {
             out << ctrl(Qt::Key_Z);
         } else {
@@ -627,12 +636,23 @@ private slots:
             << QString(1500, 'c') << 1000
             << QList<Key>{caretAt(1024), press(Qt::Key_Right), press(Qt::Key_Left),
                           press(Qt::Key_Backspace, Qt::ShiftModifier, "\b")};
+        QTest::newRow("Shift+Right, Shift+Left before a hidden cut select nothing")
+            << QString(1500, 'c') << 1000
+            << QList<Key>{caretAt(1024), press(Qt::Key_Right, Qt::ShiftModifier),
+                          press(Qt::Key_Left, Qt::ShiftModifier), del};
         const Key left = press(Qt::Key_Left);
+        const Key undo = press(Qt::Key_Z, Qt::ControlModifier, "z");
         QTest::newRow("B: a mark typed after a hidden cut joins the character before")
             << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1024), press(Qt::Key_Right),
                                                         left,          type("\u0301"),
                                                         left,          del,
                                                         left,          type("x")};
+        QTest::newRow("B: a mark committed after a cut space joins the space")
+            << spaced << 1000
+            << QList<Key>{caretAt(600), press(Qt::Key_Right), commit("\u0301"), left, del,
+                          type("x")};
+        QTest::newRow("F: a commit replacing across the start of a selection's end")
+            << QString(1500, 'c') << 1000 << QList<Key>{caretAt(0, 1024), commit("Z", -2, 3)};
         QTest::newRow("F: a commit replacing four characters across a hidden cut")
             << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1022), commit("Z", 0, 4)};
         QTest::newRow("A: a committed line end after an emptied cut stays a line end")
@@ -640,6 +660,26 @@ private slots:
         QTest::newRow("B: a mark typed after a cut space joins the space")
             << spaced << 1000
             << QList<Key>{caretAt(600), press(Qt::Key_Right), type("\u0301"), left, del, type("x")};
+        QTest::newRow("a commit after the file's own U+2029 is a step of its own")
+            << QStringLiteral("ab\u2029") << whole
+            << QList<Key>{press(Qt::Key_End, Qt::ControlModifier), commit("x\ny"), type("u"), undo,
+                          type("v")};
+        const QString cutThenEmpty = QString(1500, 'c') + QStringLiteral("\n\nz");
+        QTest::newRow("C: Enter over a cut line and an empty one, Ctrl+Z twice")
+            << cutThenEmpty << 1000 << QList<Key>{caretAt(1501, 500), enter, undo, undo, type("x")};
+        QTest::newRow("C: Enter over the file's own U+2029 and an empty line, Ctrl+Z twice")
+            << QStringLiteral("ab\u2029\n\nz") << whole
+            << QList<Key>{caretAt(4, 1), enter, undo, undo, type("x")};
+        QTest::newRow("D: a left-to-right piece of a cut right-to-left line moves as the line")
+            << QString(990, QChar(0x05D0)) + QLatin1Char(' ') + QStringLiteral("abc ").repeated(20) +
+                   QString(300, QChar(0x05D1))
+            << 1000
+            << QList<Key>{caretAt(1040), left, left, type("x"), press(Qt::Key_Right),
+                          press(Qt::Key_Right, Qt::ControlModifier), type("y")};
+        QTest::newRow("E: Backspace then Delete across a hidden cut, Ctrl+Z")
+            << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1024), backspace, del, undo, type("x")};
+        QTest::newRow("E: Enter in a block emptied after a cut space, Ctrl+Z")
+            << ab << 1000 << QList<Key>{caretAt(1501, 701), backspace, enter, undo, type("x")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")
             << lines << whole
             << QList<Key>{caretAt(2),
@@ -658,6 +698,10 @@ private slots:
         Pair pair(m_dir.path(), wholeLineChars);
         pair.load(text);
         const QString failure = pair.run(keys);
+        // Qt joins removals of characters that lie together in its private
+        // buffer, where a cut's separator lies between them.
+        QEXPECT_FAIL("E: Backspace then Delete across a hidden cut, Ctrl+Z",
+                     "two undo steps where a plain editor has one", Continue);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextDocumentLayout>
+#include <functional>
 
 // The page as a writer reads it: Qt's plain-text layout (a block a line,
 // laid out only when shown), with every line given a pitch of Spacing
@@ -23,11 +24,16 @@ public:
 
     // The distance from one line of text to the next.
     static qreal pitch(qreal lineHeight);
-    // Whether a paragraph reads right to left: by its first strong
-    // character, as the bidirectional rule says; an empty one follows the
-    // paragraph before it.
-    static bool isRightToLeft(const QTextBlock &block);
+    // Whether a block reads right to left. By default by its own text (see
+    // TextModel::paragraphIsRightToLeft); where a line is held in several
+    // blocks, each of them reads in the line's direction.
+    using Direction = std::function<bool(const QTextBlock &)>;
+    void setDirection(Direction direction) { m_direction = std::move(direction); }
+    bool isRightToLeft(const QTextBlock &block) const;
 
 private:
-    void place(const QTextBlock &block) const;
+    void place(const QTextBlock &block, bool rightToLeft) const;
+    void orient(const QTextBlock &block, bool rightToLeft) const;
+
+    Direction m_direction;
 };

@@ -65,10 +65,13 @@ RichTextBox::RichTextBox(QWidget *parent)
       m_backColor(OleColor::WindowBackground)
 {
     auto *page = new QTextDocument(this);
-    page->setDocumentLayout(new PageLayout(page));
+    auto *layout = new PageLayout(page);
+    page->setDocumentLayout(layout);
     page->setDefaultFont(font());
     setDocument(page);
     m_model = new TextModel(page);
+    layout->setDirection(
+        [model = m_model](const QTextBlock &block) { return model->lineIsRightToLeft(block); });
     // Qt draws its caret by inverting what lies under it; the page's own
     // is drawn in the text colour (paintEvent).
     setCursorWidth(0);
@@ -415,12 +418,32 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
 void RichTextBox::edit(QKeyEvent *event)
 {
     QTextCursor cursor = textCursor();
+    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
+        m_model->mirrored(cursor.block())) {
+        QKeyEvent swapped(event->type(),
+                          event->key() == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left,
+                          event->modifiers(), event->text(), event->isAutoRepeat(),
+                          ushort(event->count()));
+        editAs(&swapped, cursor);
+        event->setAccepted(swapped.isAccepted());
+        return;
+    }
+    editAs(event, cursor);
+}
+
+void RichTextBox::editAs(QKeyEvent *event, QTextCursor cursor)
+{
+    if (m_model->collapseHidden(cursor))
+        setTextCursor(cursor);
     if (m_model->keyAtCut(*event, cursor)) {
         setTextCursor(cursor);
         ensureCursorVisible();
         event->accept();
     } else {
         QPlainTextEdit::keyPressEvent(event);
+        cursor = textCursor();
+        if (m_model->collapseHidden(cursor))
+            setTextCursor(cursor);
     }
     keepCaretOffTheBottom();
 }
@@ -440,23 +463,37 @@ void RichTextBox::keepCaretOffTheBottom()
 // page holds one more. Its line ends are line ends, as a paste's are.
 void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
+    QTextCursor cursor = textCursor();
+    if (event->preeditString().isEmpty() && cursor.block().layout()->preeditAreaText().isEmpty() &&
+        !event->replacementStart() &&
+        !event->replacementLength() && m_model->typeAtCut(cursor, event->commitString())) {
+        setTextCursor(cursor); // a mark committed at a cut, as one typed there
+        event->accept();
+        return;
+    }
     // Qt puts the commit where the selection starts, moved by the
-    // replacement's start, once the selection is gone.
-    const QTextCursor cursor = textCursor();
+    // replacement's start, once the selection is gone: the range is mapped
+    // from the saved text as it will be then.
     const int base = cursor.selectionStart();
-    int start = base + event->replacementStart();
+    const int baseText = m_model->toText(base);
+    const int removed = m_model->toText(cursor.selectionEnd()) - baseText;
+    auto toDocumentThen = [&](int position) {
+        if (position < baseText)
+            return m_model->toDocument(position);
+        if (position == baseText)
+            return base;
+        const int inSelection = cursor.selectionEnd() - base;
+        return qMax(m_model->toDocument(position + removed), cursor.selectionEnd()) - inSelection;
+    };
+    int start = base;
     QInputMethodEvent mapped(event->preeditString(), event->attributes());
     QInputMethodEvent *use = event;
-    const int from = m_model->toText(base) + event->replacementStart();
-    // With a selection, mapped only where the range lies before it: what
-    // follows moves once the selection is gone.
-    const bool beforeSelection =
-        !cursor.hasSelection() || from + event->replacementLength() <= m_model->toText(base);
-    if (from < 0) {
-        start = base; // Qt does not move before the start
-    } else if (beforeSelection && (event->replacementStart() || event->replacementLength())) {
-        start = m_model->toDocument(from);
-        const int end = m_model->toDocument(from + event->replacementLength());
+    if (event->replacementStart() || event->replacementLength()) {
+        int from = baseText + event->replacementStart();
+        if (from < 0)
+            from = baseText; // Qt does not move before the start
+        start = toDocumentThen(from);
+        const int end = toDocumentThen(from + event->replacementLength());
         mapped.setCommitString(event->commitString(), start - base, end - start);
         use = &mapped;
     }
@@ -650,7 +687,8 @@ void RichTextBox::paintSelection(QPainter &painter) const
         const qreal height = blockBoundingRect(block).height();
         const int start = block.position();
         const QTextLayout *layout = block.layout();
-        const bool rightToLeft = PageLayout::isRightToLeft(block);
+        const bool rightToLeft =
+            static_cast<const PageLayout *>(document()->documentLayout())->isRightToLeft(block);
         for (int i = 0; i < layout->lineCount() && to >= start && from < start + block.length();
              ++i) {
             const QTextLine line = layout->lineAt(i);

@@ -89,6 +89,7 @@ protected:
 
 private:
     void edit(QKeyEvent *event);
+    void editAs(QKeyEvent *event, QTextCursor cursor);
     void keepCaretOffTheBottom();
     void updateMargin();
     void updateColumn();

@@ -155,11 +155,52 @@ void TextModel::markPasted(int start, const QString &text, bool committed)
     const QTextCharFormat own =
         separator ? m_document->findBlock(end).charFormat() : cursor.charFormat();
     cursor.removeSelectedText();
-    if (separator)
+    if (separator) {
         cursor.insertBlock(cursor.blockFormat(), own);
-    else
+    } else {
         cursor.insertText(tail, own);
+        if (committed) {
+            // Typing after an input method's commit starts a step of its
+            // own in Qt: a step that ends in anything but an insertion is
+            // not joined. The last character's format, stated again, is that.
+            cursor.setPosition(end - 1, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(own);
+        }
+    }
     cursor.endEditBlock();
+}
+
+bool TextModel::paragraphIsRightToLeft(const QTextBlock &block)
+{
+    // A long run of empty lines is looked through only so far.
+    QTextBlock from = block;
+    for (int i = 0; i < 64 && from.isValid(); ++i, from = from.previous()) {
+        if (from.length() > 1)
+            return from.text().isRightToLeft();
+    }
+    return false;
+}
+
+bool TextModel::reversed(const QTextBlock &block)
+{
+    return block.textDirection() == Qt::RightToLeft;
+}
+
+bool TextModel::lineIsRightToLeft(const QTextBlock &block) const
+{
+    return paragraphIsRightToLeft(lineStart(block));
+}
+
+bool TextModel::mirrored(const QTextBlock &block) const
+{
+    return inCutLine(block) && lineIsRightToLeft(block) != reversed(block);
+}
+
+QTextBlock TextModel::lineStart(QTextBlock block) const
+{
+    while (m_cuts && block.position() > 0 && isCut(kindBefore(block)))
+        block = block.previous();
+    return block;
 }
 
 int TextModel::lineEnd(const QTextBlock &block) const
@@ -239,6 +280,15 @@ int TextModel::toDocument(int position) const
     return position + hidden;
 }
 
+bool TextModel::collapseHidden(QTextCursor &cursor) const
+{
+    if (!m_hiddenCuts || !cursor.hasSelection() ||
+        skipForward(cursor.selectionStart()) < cursor.selectionEnd())
+        return false;
+    cursor.setPosition(cursor.position());
+    return true;
+}
+
 bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
 {
     if (event.matches(QKeySequence::InsertParagraphSeparator) && needsOwnEnter(cursor)) {
@@ -263,45 +313,18 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
     }
     if (!m_cuts)
         return false;
-    if (m_hiddenCuts && cursor.hasSelection() &&
-        skipForward(cursor.selectionStart()) >= cursor.selectionEnd()) {
-        // Both sides of hidden cuts are one place: nothing is selected.
-        cursor.setPosition(cursor.position());
-    }
     if (!inCutLine(cursor.block()))
         return false;
-    // A mark typed right after a cut that stands for nothing belongs to the
-    // character before the cut: typed there, before the separator, it makes
-    // one character with it, as on the one line.
-    const QString typed = event.text();
-    const QTextBlock block = cursor.block();
-    // After a cut that stands for a space, the mark makes one character with
-    // that space: both go before the separator, which then stands for nothing.
-    const int cutKind = kindBefore(block);
-    if (!typed.isEmpty() && typed.front().isPrint() && !cursor.hasSelection() &&
-        cursor.position() == block.position() && isCut(cutKind) &&
-        !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        const QString before =
-            cutKind == TextBlocks::Space ? QStringLiteral(" ") : block.previous().text().right(32);
-        if (!TextBlocks::isCharacterBoundary(before + typed, before.size())) {
-            cursor.beginEditBlock();
-            if (cutKind == TextBlocks::Space) {
-                cursor.setPosition(block.position());
-                cursor.setBlockCharFormat(kindFormat(TextBlocks::Nothing, block.charFormat()));
-                m_hiddenCuts = true;
-            }
-            cursor.setPosition(block.position() - 1);
-            cursor.insertText(cutKind == TextBlocks::Space ? QLatin1Char(' ') + typed : typed);
-            cursor.endEditBlock();
-            return true;
-        }
-    }
+    if (!(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+        typeAtCut(cursor, event.text()))
+        return true;
     if (event.matches(QKeySequence::MoveToNextWord) ||
         event.matches(QKeySequence::SelectNextWord) ||
         event.matches(QKeySequence::MoveToPreviousWord) ||
         event.matches(QKeySequence::SelectPreviousWord)) {
-        const bool forward = event.matches(QKeySequence::MoveToNextWord) ||
-                             event.matches(QKeySequence::SelectNextWord);
+        const bool forward = (event.matches(QKeySequence::MoveToNextWord) ||
+                              event.matches(QKeySequence::SelectNextWord)) !=
+                             reversed(cursor.block());
         const bool select = event.matches(QKeySequence::SelectNextWord) ||
                             event.matches(QKeySequence::SelectPreviousWord);
         cursor.setPosition(wordTarget(cursor, forward),
@@ -317,6 +340,35 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
         return true;
     }
     return m_hiddenCuts && acrossHiddenCut(event, cursor);
+}
+
+// A mark typed right after a cut that stands for nothing belongs to the
+// character before the cut: typed there, before the separator, it makes
+// one character with it, as on the one line. After a cut that stands for a
+// space, the mark makes one character with that space: both go before the
+// separator, which then stands for nothing.
+bool TextModel::typeAtCut(QTextCursor &cursor, const QString &typed)
+{
+    if (!m_cuts || typed.isEmpty() || !typed.front().isPrint() || cursor.hasSelection())
+        return false;
+    const QTextBlock block = cursor.block();
+    const int cutKind = kindBefore(block);
+    if (cursor.position() != block.position() || !isCut(cutKind) || !inCutLine(block))
+        return false;
+    const QString before =
+        cutKind == TextBlocks::Space ? QStringLiteral(" ") : block.previous().text().right(32);
+    if (TextBlocks::isCharacterBoundary(before + typed, before.size()))
+        return false;
+    cursor.beginEditBlock();
+    if (cutKind == TextBlocks::Space) {
+        cursor.setPosition(block.position());
+        cursor.setBlockCharFormat(kindFormat(TextBlocks::Nothing, block.charFormat()));
+        m_hiddenCuts = true;
+    }
+    cursor.setPosition(block.position() - 1);
+    cursor.insertText(cutKind == TextBlocks::Space ? QLatin1Char(' ') + typed : typed);
+    cursor.endEditBlock();
+    return true;
 }
 
 // Qt's Enter makes the new separator with the format before the caret (a
@@ -350,7 +402,11 @@ void TextModel::enter(QTextCursor &cursor) const
         charFormat = QTextCharFormat();
         cursor.setBlockFormat(blockFormat);
         if (cursor.hasSelection()) {
+            // Undoing Qt's own format change leaves the caret at the end of
+            // the first run of text it changed, which no cut ends; begun
+            // there, this one leaves it there too.
             QTextCursor each(m_document);
+            each.setPosition(firstRunEnd(cursor.selectionStart(), cursor.selectionEnd()));
             each.beginEditBlock();
             auto restate = [&](int from, int length, const QTextCharFormat &format) {
                 each.setPosition(from);
@@ -378,6 +434,29 @@ void TextModel::enter(QTextCursor &cursor) const
         }
     }
     cursor.insertBlock(blockFormat, charFormat);
+}
+
+// The end of the run of one format that holds `from`, carried on across
+// cuts, as a plain editor holding the line as one block has it.
+int TextModel::firstRunEnd(int from, int to) const
+{
+    QTextBlock block = m_document->findBlock(from);
+    int at = from;
+    while (at < to) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.position() <= at && at < f.position() + f.length()) {
+                at = f.position() + f.length();
+                break;
+            }
+        }
+        if (at != block.position() + block.length() - 1 || !block.next().isValid() ||
+            !isCut(kindBefore(block.next())))
+            break;
+        block = block.next();
+        at = block.position();
+    }
+    return qMin(at, to);
 }
 
 // Past a run of hidden cuts (and blocks emptied between them), which is all
@@ -420,27 +499,24 @@ bool TextModel::acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) con
                           ? QTextCursor::KeepAnchor
                           : QTextCursor::MoveAnchor;
     const int at = cursor.position();
-    const bool forward = event.key() == Qt::Key_Right || event.key() == Qt::Key_Delete;
-    const bool backward = event.key() == Qt::Key_Left || event.key() == Qt::Key_Backspace;
+    // Qt's arrows move by the block's direction: Right goes back in a
+    // right-to-left one.
+    const bool arrow = event.key() == Qt::Key_Left || event.key() == Qt::Key_Right;
+    const bool ahead = (event.key() == Qt::Key_Right) != reversed(cursor.block());
+    const bool forward = event.key() == Qt::Key_Delete || (arrow && ahead);
+    const bool backward = event.key() == Qt::Key_Backspace || (arrow && !ahead);
     const int beyond = forward ? skipForward(at) : backward ? skipBackward(at) : at;
     if (beyond == at ||
         (cursor.hasSelection() && !(event.key() == Qt::Key_Right || event.key() == Qt::Key_Left)))
         return false;
     cursor.setPosition(beyond, mode);
-    switch (event.key()) {
-    case Qt::Key_Right:
-        cursor.movePosition(QTextCursor::NextCharacter, mode);
-        break;
-    case Qt::Key_Left:
-        cursor.movePosition(QTextCursor::PreviousCharacter, mode);
-        break;
-    case Qt::Key_Backspace:
-        cursor.deletePreviousChar();
-        break;
-    default:
+    if (arrow)
+        cursor.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter,
+                            mode);
+    else if (forward)
         cursor.deleteChar();
-        break;
-    }
+    else
+        cursor.deletePreviousChar();
     return true;
 }
 

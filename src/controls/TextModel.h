@@ -53,8 +53,19 @@ public:
     // true), which, unlike a paste, leaves the first block's format alone.
     void markPasted(int start, const QString &text, bool committed = false);
 
-    // The document position where the line holding this block ends.
+    // The document position where the line holding this block ends; the
+    // block where it starts.
     int lineEnd(const QTextBlock &block) const;
+    QTextBlock lineStart(QTextBlock block) const;
+
+    // Whether a paragraph reads right to left: by its first strong
+    // character, as the bidirectional rule says; an empty one follows the
+    // paragraph before it. A line held in several blocks reads as its first.
+    static bool paragraphIsRightToLeft(const QTextBlock &block);
+    bool lineIsRightToLeft(const QTextBlock &block) const;
+    // Qt moves the arrows by a block's own direction; where a piece of a
+    // line reads otherwise than the line, Left and Right are to be swapped.
+    bool mirrored(const QTextBlock &block) const;
 
     QString text() const;
     QString textBetween(int from, int to) const; // document positions
@@ -66,12 +77,20 @@ public:
     // for something else than a line end: moves or edits the cursor and
     // returns true; false leaves the key to the editor.
     bool keyAtCut(const QKeyEvent &event, QTextCursor &cursor);
+    // Both sides of cuts that stand for nothing are one place: a selection
+    // of nothing but them is none. True when the cursor was changed.
+    bool collapseHidden(QTextCursor &cursor) const;
+    // Text typed or committed at the caret that must join the character
+    // before a cut: inserted and true; false leaves it to the editor.
+    bool typeAtCut(QTextCursor &cursor, const QString &typed);
 
 private:
+    static bool reversed(const QTextBlock &block); // Qt reads it right to left
     int kindBefore(const QTextBlock &block) const;
     bool inCutLine(const QTextBlock &block) const;
     bool needsOwnEnter(const QTextCursor &cursor) const;
     void enter(QTextCursor &cursor) const;
+    int firstRunEnd(int from, int to) const;
     bool acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const;
     int wordTarget(const QTextCursor &cursor, bool forward) const;
     int skipForward(int position) const;
