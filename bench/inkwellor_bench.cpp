@@ -469,6 +469,12 @@ int main(int argc, char *argv[])
         const qsizetype i = args.indexOf(QLatin1String(name));
         return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : fallback;
     };
+    if (args.contains(QLatin1String("--write"))) { // a file for bench/real-load.sh
+        QFile out(value("--write", QString()));
+        const QByteArray text = generate(value("--shape", QStringLiteral("prose")),
+                                         value("--size", QStringLiteral("10")).toLongLong() * 1000 * 1000);
+        return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() ? 0 : 1;
+    }
     if (args.contains(QLatin1String("--startup-child")))
         return startupChild(value("--startup-child", QStringLiteral("program")));
     if (args.contains(QLatin1String("--load-child")))

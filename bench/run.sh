@@ -30,6 +30,8 @@ for bytes in 1000000 67108864; do
 done
 loads=()
 while IFS= read -r line; do loads+=("$line"); done < <("$bench" --loads 5 --max-seconds 60 2>/dev/null)
+real=()
+while IFS= read -r line; do real+=("$line"); done < <("$root/bench/real-load.sh" 5 10 2>/dev/null)
 get() { # get LINE KEY
     tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"
 }
@@ -145,6 +147,20 @@ s=${lines[0]}
     echo "|---|---:|---:|---:|---:|---:|---:|---:|"
     for l in "${loads[@]}"; do
         echo "| $(get "$l" shape) | $(get "$l" bytes) | $(get "$l" ours_quiet_ms) | $(get "$l" plain_quiet_ms) | $(get "$l" ours_key_ms) | $(get "$l" plain_key_ms) | $(get "$l" ours_peak_mb) | $(get "$l" plain_peak_mb) |"
+    done
+    echo
+    echo "## A load through the real programs"
+    echo
+    echo "As a user waits for it (bench/real-load.sh 5 10): the real programs under Xvfb and"
+    echo "openbox, 10 MB of the hard-wrapped prose opened through each one's own open dialog,"
+    echo "timed from the Return there until the program is quiet (its CPU time has not grown"
+    echo "for half a second), Inkwellor and FeatherPad $(dpkg-query -W -f '${Version}' featherpad 2>/dev/null)"
+    echo "taking turns, 5 runs each."
+    echo
+    echo "| program | runs (ms) | median (ms) |"
+    echo "|---|---|---:|"
+    for l in "${real[@]}"; do
+        echo "| ${l%% ms:*} | $(sed 's/.*ms: \(.*\) median.*/\1/' <<<"$l") | ${l##* } |"
     done
     echo
     echo "## The centred text column"
