@@ -14,7 +14,7 @@
 #include "app/SideFiles.h"
 #include "controls/PushButton.h"
 #include "controls/RichTextBox.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 #include "panel/Form1.h"
 #include "writer/Form2.h"
 
@@ -471,8 +471,9 @@ int main(int argc, char *argv[])
     };
     if (args.contains(QLatin1String("--write"))) { // a file for bench/real-load.sh
         QFile out(value("--write", QString()));
-        const QByteArray text = generate(value("--shape", QStringLiteral("prose")),
-                                         value("--size", QStringLiteral("10")).toLongLong() * 1000 * 1000);
+        const QByteArray text =
+            generate(value("--shape", QStringLiteral("prose")),
+                     value("--size", QStringLiteral("10")).toLongLong() * 1000 * 1000);
         return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() ? 0 : 1;
     }
     if (args.contains(QLatin1String("--startup-child")))

@@ -1,8 +1,8 @@
 // Pointer files: parsing, decoding and loading from disk must never crash,
 // whatever the bytes.
 #include "FuzzFile.h"
+#include "app/CursorFile.h"
 #include "controls/AppError.h"
-#include "controls/CursorFile.h"
 
 #include <QGuiApplication>
 #include <cstddef>

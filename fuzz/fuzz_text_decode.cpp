@@ -1,8 +1,8 @@
 // Text files: decoding never crashes, never replaces a character, and what
 // it accepts survives encoding and decoding again, and cutting into the
 // writing area's blocks and joining them again.
-#include "controls/TextBlocks.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextBlocks.h"
+#include "controls/text/TextFile.h"
 
 #include <QList>
 #include <cstddef>

@@ -3,7 +3,7 @@
 #include "controls/CommonDialog.h"
 #include "controls/OleColor.h"
 #include "controls/RichTextBox.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 #include "panel/Form1.h"
 #include "support/Harness.h"
 #include "writer/Form2.h"

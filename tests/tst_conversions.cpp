@@ -3,12 +3,12 @@
 #include "app/AppTitle.h"
 #include "app/ErrorReport.h"
 #include "app/SettingsText.h"
+#include "app/StyleSheetCheck.h"
 #include "controls/AppError.h"
 #include "controls/CommonDialog.h"
 #include "controls/OleColor.h"
 #include "controls/PageColours.h"
 #include "controls/QtModal.h"
-#include "controls/StyleSheetCheck.h"
 
 #include <QtTest>
 

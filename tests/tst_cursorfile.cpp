@@ -1,8 +1,8 @@
 // Pointer files: every image kind decodes and keeps its hotspot; damaged
 // files are refused with a reason.
+#include "app/CursorFile.h"
 #include "artgen/CursorWriter.h"
 #include "controls/AppError.h"
-#include "controls/CursorFile.h"
 
 #include <QtTest>
 

@@ -6,7 +6,7 @@
 // starts at a given case to rerun one.
 #include "controls/PageLayout.h"
 #include "controls/RichTextBox.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QClipboard>
@@ -671,13 +671,19 @@ private slots:
             << QStringLiteral("ab\u2029\n\nz") << whole
             << QList<Key>{caretAt(4, 1), enter, undo, undo, type("x")};
         QTest::newRow("D: a left-to-right piece of a cut right-to-left line moves as the line")
-            << QString(990, QChar(0x05D0)) + QLatin1Char(' ') + QStringLiteral("abc ").repeated(20) +
-                   QString(300, QChar(0x05D1))
+            << QString(990, QChar(0x05D0)) + QLatin1Char(' ') +
+                   QStringLiteral("abc ").repeated(20) + QString(300, QChar(0x05D1))
             << 1000
-            << QList<Key>{caretAt(1040), left, left, type("x"), press(Qt::Key_Right),
-                          press(Qt::Key_Right, Qt::ControlModifier), type("y")};
+            << QList<Key>{caretAt(1040),
+                          left,
+                          left,
+                          type("x"),
+                          press(Qt::Key_Right),
+                          press(Qt::Key_Right, Qt::ControlModifier),
+                          type("y")};
         QTest::newRow("E: Backspace then Delete across a hidden cut, Ctrl+Z")
-            << QString(1500, 'c') << 1000 << QList<Key>{caretAt(1024), backspace, del, undo, type("x")};
+            << QString(1500, 'c') << 1000
+            << QList<Key>{caretAt(1024), backspace, del, undo, type("x")};
         QTest::newRow("E: Enter in a block emptied after a cut space, Ctrl+Z")
             << ab << 1000 << QList<Key>{caretAt(1501, 701), backspace, enter, undo, type("x")};
         QTest::newRow("Ctrl+Z and Ctrl+Shift+Z with their letters as text")

@@ -1,5 +1,5 @@
 // Plain-text files: decoding, refusals, and saves that never destroy.
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>

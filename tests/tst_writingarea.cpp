@@ -2,8 +2,8 @@
 // cut into small blocks yet load, copy, paste and save as the one line they
 // are (how keys act on them is tst_editing's).
 #include "controls/RichTextBox.h"
-#include "controls/TextBlocks.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextBlocks.h"
+#include "controls/text/TextFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QClipboard>

@@ -1,5 +1,6 @@
 #include "app/SideFiles.h"
 
+#include "app/StyleSheetCheck.h"
 #include "controls/OleColor.h"
 #include "controls/SkinFramework.h"
 
@@ -59,6 +60,7 @@ void applySkin(QWidget *panel, SkinFramework &skin)
     p.setColor(QPalette::Window, OleColor::toColor(OleColor::ButtonFace));
     panel->setPalette(p);
 
+    skin.setCheck(skinFault);
     skin.loadSkin(expected.dir().filePath(name), QString());
     skin.setApplyOptions(skin.applyOptions() | 1);
     skin.setOption5(true);

@@ -1,6 +1,6 @@
 #include "controls/PageLayout.h"
 
-#include "controls/TextModel.h"
+#include "controls/text/TextModel.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

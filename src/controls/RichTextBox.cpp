@@ -4,8 +4,8 @@
 #include "controls/OleColor.h"
 #include "controls/PageColours.h"
 #include "controls/PageLayout.h"
-#include "controls/TextFile.h"
 #include "controls/Twips.h"
+#include "controls/text/TextFile.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -420,10 +420,9 @@ void RichTextBox::edit(QKeyEvent *event)
     QTextCursor cursor = textCursor();
     if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
         m_model->mirrored(cursor.block())) {
-        QKeyEvent swapped(event->type(),
-                          event->key() == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left,
-                          event->modifiers(), event->text(), event->isAutoRepeat(),
-                          ushort(event->count()));
+        QKeyEvent swapped(
+            event->type(), event->key() == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left,
+            event->modifiers(), event->text(), event->isAutoRepeat(), ushort(event->count()));
         editAs(&swapped, cursor);
         event->setAccepted(swapped.isAccepted());
         return;
@@ -465,8 +464,8 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
 {
     QTextCursor cursor = textCursor();
     if (event->preeditString().isEmpty() && cursor.block().layout()->preeditAreaText().isEmpty() &&
-        !event->replacementStart() &&
-        !event->replacementLength() && m_model->typeAtCut(cursor, event->commitString())) {
+        !event->replacementStart() && !event->replacementLength() &&
+        m_model->typeAtCut(cursor, event->commitString())) {
         setTextCursor(cursor); // a mark committed at a cut, as one typed there
         event->accept();
         return;

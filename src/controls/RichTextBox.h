@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/TextModel.h"
+#include "controls/text/TextModel.h"
 
 #include <QBasicTimer>
 #include <QPlainTextEdit>

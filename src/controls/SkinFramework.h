@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -10,8 +11,13 @@ class QWidget;
 class SkinFramework
 {
 public:
-    // Raises AppError when the file cannot be read, is not text or is not a
-    // valid style sheet.
+    // What makes a style sheet unfit to be applied, or an empty text; the
+    // owner knows what a skin may hold.
+    using Check = std::function<QString(const QString &css)>;
+    void setCheck(Check check) { m_check = std::move(check); }
+
+    // Raises AppError when the file cannot be read, is not text or fails
+    // the check.
     void loadSkin(const QString &path, const QString &iniSection);
 
     int applyOptions() const { return m_applyOptions; }
@@ -25,6 +31,7 @@ public:
     const QString &styleSheet() const { return m_styleSheet; }
 
 private:
+    Check m_check;
     QString m_styleSheet;
     int m_applyOptions = 0;
     bool m_option5 = false;

@@ -1,11 +1,11 @@
 #include "panel/Form1.h"
 
 #include "app/AppTitle.h"
+#include "app/CursorFile.h"
 #include "app/ErrorReport.h"
 #include "app/ErrorTrap.h"
 #include "app/SideFiles.h"
 #include "app/Version.h"
-#include "controls/CursorFile.h"
 #include "controls/Modal.h"
 #include "controls/OleColor.h"
 #include "controls/PushButton.h"

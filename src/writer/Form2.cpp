@@ -1,9 +1,9 @@
 #include "writer/Form2.h"
 
+#include "app/CursorFile.h"
 #include "app/ErrorTrap.h"
 #include "app/SideFiles.h"
 #include "controls/AppError.h"
-#include "controls/CursorFile.h"
 #include "controls/Modal.h"
 #include "controls/OleColor.h"
 #include "controls/PushButton.h"

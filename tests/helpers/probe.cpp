@@ -15,7 +15,7 @@
 #include "controls/Modal.h"
 #include "controls/PushButton.h"
 #include "controls/RichTextBox.h"
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 #include "panel/Form1.h"
 #include "writer/Form2.h"
 

@@ -2,7 +2,7 @@
 // stdout when it starts, so a test can kill it in the middle. With LIMIT,
 // the kernel kills it at the first write past LIMIT megabytes of file: a
 // kill at a known point whatever the disk's speed.
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "controls/TextBlocks.h"
+#include "controls/text/TextBlocks.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,4 +1,4 @@
-#include "controls/TextFile.h"
+#include "controls/text/TextFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/TextBlocks.h"
+#include "controls/text/TextBlocks.h"
 
 #include <QObject>
 #include <QTextCursor>

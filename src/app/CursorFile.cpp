@@ -1,4 +1,4 @@
-#include "controls/CursorFile.h"
+#include "app/CursorFile.h"
 
 #include "controls/AppError.h"
 

@@ -1,4 +1,4 @@
-#include "controls/TextModel.h"
+#include "controls/text/TextModel.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -322,9 +322,9 @@ bool TextModel::keyAtCut(const QKeyEvent &event, QTextCursor &cursor)
         event.matches(QKeySequence::SelectNextWord) ||
         event.matches(QKeySequence::MoveToPreviousWord) ||
         event.matches(QKeySequence::SelectPreviousWord)) {
-        const bool forward = (event.matches(QKeySequence::MoveToNextWord) ||
-                              event.matches(QKeySequence::SelectNextWord)) !=
-                             reversed(cursor.block());
+        const bool forward =
+            (event.matches(QKeySequence::MoveToNextWord) ||
+             event.matches(QKeySequence::SelectNextWord)) != reversed(cursor.block());
         const bool select = event.matches(QKeySequence::SelectNextWord) ||
                             event.matches(QKeySequence::SelectPreviousWord);
         cursor.setPosition(wordTarget(cursor, forward),

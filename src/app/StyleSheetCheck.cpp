@@ -1,5 +1,7 @@
-#include "controls/StyleSheetCheck.h"
+#include "app/StyleSheetCheck.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -179,4 +181,36 @@ QStringList styleSheetUrls(const QString &css)
         out << m.captured(1) + m.captured(2) + m.captured(3);
     }
     return out;
+}
+
+namespace {
+
+constexpr qint64 kMaxImageBytes = 16 * 1024 * 1024;
+
+// Qt's style engine opens every file a skin names while it paints, where a
+// pipe would block and a device never end: each must be an ordinary file
+// of sane size, or one of the program's own resources.
+QString unusableUrl(const QString &css)
+{
+    for (const QString &url : styleSheetUrls(css)) {
+        if (url.startsWith(QLatin1String(":/")) || url.startsWith(QLatin1String("qrc:")))
+            continue;
+        const QFileInfo info(url);
+        const QString shown = QDir::toNativeSeparators(url);
+        if (!info.exists())
+            return QStringLiteral("The skin names a file that does not exist: %1").arg(shown);
+        if (!info.isFile())
+            return QStringLiteral("The skin names %1, which is not an ordinary file.").arg(shown);
+        if (info.size() > kMaxImageBytes)
+            return QStringLiteral("The skin names %1, which is too large for an image.").arg(shown);
+    }
+    return {};
+}
+
+} // namespace
+
+QString skinFault(const QString &css)
+{
+    const QString fault = checkStyleSheet(css);
+    return fault.isEmpty() ? unusableUrl(css) : fault;
 }
