@@ -70,6 +70,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     page->setDefaultFont(font());
     setDocument(page);
     m_model = new TextModel(page);
+    m_keys = std::make_unique<TextKeys>(*m_model);
     layout->setDirection(
         [model = m_model](const QTextBlock &block) { return model->lineIsRightToLeft(block); });
     // Qt draws its caret by inverting what lies under it; the page's own
@@ -419,7 +420,7 @@ void RichTextBox::edit(QKeyEvent *event)
 {
     QTextCursor cursor = textCursor();
     if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
-        m_model->mirrored(cursor.block())) {
+        m_keys->mirrored(cursor.block())) {
         QKeyEvent swapped(
             event->type(), event->key() == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left,
             event->modifiers(), event->text(), event->isAutoRepeat(), ushort(event->count()));
@@ -432,16 +433,16 @@ void RichTextBox::edit(QKeyEvent *event)
 
 void RichTextBox::editAs(QKeyEvent *event, QTextCursor cursor)
 {
-    if (m_model->collapseHidden(cursor))
+    if (m_keys->collapseHidden(cursor))
         setTextCursor(cursor);
-    if (m_model->keyAtCut(*event, cursor)) {
+    if (m_keys->keyAtCut(*event, cursor)) {
         setTextCursor(cursor);
         ensureCursorVisible();
         event->accept();
     } else {
         QPlainTextEdit::keyPressEvent(event);
         cursor = textCursor();
-        if (m_model->collapseHidden(cursor))
+        if (m_keys->collapseHidden(cursor))
             setTextCursor(cursor);
     }
     keepCaretOffTheBottom();
@@ -465,7 +466,7 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
     QTextCursor cursor = textCursor();
     if (event->preeditString().isEmpty() && cursor.block().layout()->preeditAreaText().isEmpty() &&
         !event->replacementStart() && !event->replacementLength() &&
-        m_model->typeAtCut(cursor, event->commitString())) {
+        m_keys->typeAtCut(cursor, event->commitString())) {
         setTextCursor(cursor); // a mark committed at a cut, as one typed there
         event->accept();
         return;

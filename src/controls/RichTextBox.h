@@ -1,10 +1,12 @@
 #pragma once
 
+#include "controls/text/TextKeys.h"
 #include "controls/text/TextModel.h"
 
 #include <QBasicTimer>
 #include <QPlainTextEdit>
 #include <cstdint>
+#include <memory>
 
 class QPainter;
 
@@ -102,6 +104,7 @@ private:
     void showCaret();
 
     TextModel *m_model; // owned by the document
+    std::unique_ptr<TextKeys> m_keys;
     std::int32_t m_selColor;
     std::int32_t m_backColor;
     bool m_forwarding = false;

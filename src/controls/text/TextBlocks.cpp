@@ -1,17 +1,12 @@
 #include "controls/text/TextBlocks.h"
 
 #include <QTextBoundaryFinder>
+#include <algorithm>
+#include <iterator>
 
 namespace TextBlocks {
 
 namespace {
-
-// Characters that end a block wherever they stand in the document's text;
-// U+2028 is not one of them: the document holds it inside a block.
-bool isSeparator(char16_t c)
-{
-    return c == u'\n' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1;
-}
 
 bool isRegionalIndicatorAt(QStringView text, qsizetype at)
 {
@@ -101,8 +96,8 @@ Layout layout(QString text, int wholeLineChars)
     // Most texts: short lines and no separator of their own. Qt's
     // searches are vectorised, so several passes beat one by hand.
     const QStringView all(text);
-    bool plain = !all.contains(QChar(0x2029)) && !all.contains(QChar(0xFDD0)) &&
-                 !all.contains(QChar(0xFDD1));
+    bool plain = std::none_of(std::begin(OwnSeparators), std::end(OwnSeparators),
+                              [&](char16_t c) { return all.contains(QChar(c)); });
     int lineEnds = 0;
     qsizetype lineStart = 0;
     for (qsizetype end = all.indexOf(u'\n'); plain; end = all.indexOf(u'\n', lineStart)) {
@@ -120,7 +115,7 @@ Layout layout(QString text, int wholeLineChars)
     int kind = LineEnd;
     for (qsizetype i = 0; i < all.size(); ++i) {
         const char16_t c = all.at(i).unicode();
-        if (!isSeparator(c))
+        if (!endsBlock(c))
             continue;
         builder.line(all.mid(start, i - start), kind, start == 0);
         kind = c == u'\n' ? LineEnd : int(c);

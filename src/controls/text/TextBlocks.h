@@ -26,6 +26,24 @@ inline constexpr int LineEnd = -1;
 inline constexpr int Nothing = 0;
 inline constexpr int Space = ' ';
 
+// The separators of the file's own that the document cannot hold inside a
+// block: Qt takes each for a block break wherever it is inserted.
+inline constexpr char16_t OwnSeparators[] = {0x2029, 0xFDD0, 0xFDD1};
+constexpr bool isOwnSeparator(QChar c)
+{
+    for (const char16_t separator : OwnSeparators) {
+        if (c.unicode() == separator)
+            return true;
+    }
+    return false;
+}
+// What ends a block wherever it stands in the document's text; U+2028 does
+// not: the document holds it inside a block.
+constexpr bool endsBlock(QChar c)
+{
+    return c == QLatin1Char('\n') || isOwnSeparator(c);
+}
+
 struct Layout
 {
     QString text; // blocks separated by '\n'

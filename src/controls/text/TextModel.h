@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QTextCursor>
 
-class QKeyEvent;
 class QTextBlock;
 class QTextDocument;
 
 // The writing area's text as its QTextDocument holds it (TextBlocks says how
-// a text is cut into blocks), and what keeps every edit on it exact.
+// a text is cut into blocks): the blocks, what each boundary stands for,
+// and positions in the saved text. TextKeys holds the rules for keys.
 //
 // Invariants, after every load, key, paste, undo and redo:
 // - The saved text is the blocks' own text joined by what each boundary
@@ -63,39 +63,32 @@ public:
     // paragraph before it. A line held in several blocks reads as its first.
     static bool paragraphIsRightToLeft(const QTextBlock &block);
     bool lineIsRightToLeft(const QTextBlock &block) const;
-    // Qt moves the arrows by a block's own direction; where a piece of a
-    // line reads otherwise than the line, Left and Right are to be swapped.
-    bool mirrored(const QTextBlock &block) const;
-
     QString text() const;
     QString textBetween(int from, int to) const; // document positions
     int textLength() const;
     int toText(int position) const;
     int toDocument(int position) const;
 
-    // A key that acts across a cut, or would make a separator that stands
-    // for something else than a line end: moves or edits the cursor and
-    // returns true; false leaves the key to the editor.
-    bool keyAtCut(const QKeyEvent &event, QTextCursor &cursor);
-    // Both sides of cuts that stand for nothing are one place: a selection
-    // of nothing but them is none. True when the cursor was changed.
-    bool collapseHidden(QTextCursor &cursor) const;
-    // Text typed or committed at the caret that must join the character
-    // before a cut: inserted and true; false leaves it to the editor.
-    bool typeAtCut(QTextCursor &cursor, const QString &typed);
-
-private:
-    static bool reversed(const QTextBlock &block); // Qt reads it right to left
+    // What the separator before a block stands for (TextBlocks' kinds);
+    // whether a block is a piece of a cut line; positions past the runs of
+    // hidden cuts (and blocks emptied between them) around a position.
     int kindBefore(const QTextBlock &block) const;
     bool inCutLine(const QTextBlock &block) const;
-    bool needsOwnEnter(const QTextCursor &cursor) const;
-    void enter(QTextCursor &cursor) const;
-    int firstRunEnd(int from, int to) const;
-    bool acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const;
-    int wordTarget(const QTextCursor &cursor, bool forward) const;
     int skipForward(int position) const;
     int skipBackward(int position) const;
 
+    // A separator's format standing for the given kind, else as it was;
+    // whether a format carries a kind; whether a kind is a cut.
+    static QTextCharFormat kindFormat(int kind, QTextCharFormat format = QTextCharFormat());
+    static bool carriesKind(const QTextCharFormat &format);
+    static bool isCut(int kind);
+
+    QTextDocument *document() const { return m_document; }
+    bool hasCuts() const { return m_cuts; }
+    bool hasHiddenCuts() const { return m_hiddenCuts; }
+    void setHiddenCuts() { m_hiddenCuts = true; } // an edit made one
+
+private:
     QTextDocument *m_document;
     int m_wholeLineChars = TextBlocks::WholeLineChars;
     bool m_cuts = false;       // a cut may be in the document
