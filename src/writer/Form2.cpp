@@ -96,7 +96,7 @@ void Form2::setBackColor(std::int32_t color)
 
 void Form2::setTextboxColors()
 {
-    applyStoredAppearance(*this);
+    applyStoredAppearance(*m_text1, [this](std::int32_t color) { setBackColor(color); });
 }
 
 void Form2::Form_Load()

@@ -2,11 +2,10 @@
 
 #include "app/SettingsStore.h"
 #include "controls/RichTextBox.h"
-#include "writer/Form2.h"
 
-void applyStoredAppearance(Form2 &form)
+void applyStoredAppearance(RichTextBox &text,
+                           const std::function<void(std::int32_t)> &setWindowBackColor)
 {
-    RichTextBox &text = form.text1();
     text.setFontBold(SettingsStore::readFlag(SettingKey::Bold, text.fontBold()));
     text.setFontItalic(SettingsStore::readFlag(SettingKey::Italic, text.fontItalic()));
     text.setFontName(SettingsStore::readName(text.fontName()));
@@ -14,7 +13,7 @@ void applyStoredAppearance(Form2 &form)
     text.setFontStrikethrough(
         SettingsStore::readFlag(SettingKey::Strikethrough, text.fontStrikethrough()));
     text.setFontUnderline(SettingsStore::readFlag(SettingKey::Underline, text.fontUnderline()));
-    form.setBackColor(SettingsStore::readColor(SettingKey::BackColor, 0));
+    setWindowBackColor(SettingsStore::readColor(SettingKey::BackColor, 0));
     text.setBackColor(SettingsStore::readColor(SettingKey::BackColor, 0));
     text.setSelColor(SettingsStore::readColor(SettingKey::ForeColor, 0x00FF00));
 }
