@@ -5,6 +5,7 @@
 #include "controls/RichTextBox.h"
 #include "controls/text/TextFile.h"
 #include "panel/Form1.h"
+#include "support/Files.h"
 #include "support/Harness.h"
 #include "writer/Form2.h"
 
@@ -13,18 +14,6 @@
 namespace {
 enum Button { Load = 1, FontColour = 2, Back = 3, Save = 4, Font = 5, BackColour = 6 };
 
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 } // namespace
 
 class TestCommands : public QObject
@@ -74,7 +63,7 @@ private slots:
     void loadTakesTheEarlierColour()
     {
         const QString file = m_env.userFile(QStringLiteral("chapter.txt"));
-        write(file, "Line one\r\nLine two\n");
+        writeFile(file, "Line one\r\nLine two\n");
         m_run.text1().setSelColor(255);
         writeAndOpenPanel();
         m_run.modal().fileAnswers = {file};
@@ -99,7 +88,7 @@ private slots:
         original += QStringLiteral("no final line end \u00A0\u2014 done");
         const QString in = m_env.userFile(QStringLiteral("in.txt"));
         const QString out = m_env.userFile(QStringLiteral("out.txt"));
-        write(in, original.toUtf8());
+        writeFile(in, original.toUtf8());
         m_run.toPanel();
         m_run.modal().fileAnswers = {in};
         m_run.click(Load);
@@ -117,7 +106,7 @@ private slots:
     void keysTypedDuringALoadReachTheText()
     {
         const QString in = m_env.userFile(QStringLiteral("in.txt"));
-        write(in, "text\n");
+        writeFile(in, "text\n");
         m_run.toPanel();
         QWidget *focus = m_run.form1().focusWidget();
         QVERIFY(focus);
@@ -134,7 +123,7 @@ private slots:
     void loadCancelledRightAfterALoadLoadsNothing()
     {
         const QString file = m_env.userFile(QStringLiteral("a.txt"));
-        write(file, "from the file");
+        writeFile(file, "from the file");
         m_run.toPanel();
         m_run.modal().fileAnswers = {file};
         m_run.click(Load);
@@ -187,7 +176,7 @@ private slots:
         QFETCH(bool, existing);
         const QString file = m_env.userFile(name);
         if (existing)
-            write(file, "older, longer content that must go");
+            writeFile(file, "older, longer content that must go");
         type(typed);
         m_run.text1().setSelStart(1);
         m_run.toPanel();
@@ -235,7 +224,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, text);
         const QString old = m_env.userFile(QStringLiteral("old.txt"));
-        write(old, "keep");
+        writeFile(old, "keep");
         m_run.text1().insertPlainText(text); // as an input method would
         m_run.toPanel();
         m_run.modal().fileAnswers = {target.startsWith(QLatin1Char('/')) ? target

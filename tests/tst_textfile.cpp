@@ -1,5 +1,6 @@
 // Plain-text files: decoding, refusals, and saves that never destroy.
 #include "controls/text/TextFile.h"
+#include "support/Files.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
@@ -20,19 +21,6 @@ class TestTextFile : public QObject
     QTemporaryDir m_dir;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-
-    static void put(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
-
-    static QByteArray get(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
 
 private slots:
     void decode_data()
@@ -161,7 +149,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, fragment);
         QDir(m_dir.path()).mkpath(QStringLiteral("folder"));
-        put(path(QStringLiteral("binary.bin")), QByteArray("PK\3\4\0\0", 6));
+        writeFile(path(QStringLiteral("binary.bin")), QByteArray("PK\3\4\0\0", 6));
         {
             QFile huge(path(QStringLiteral("huge.txt")));
             QVERIFY(huge.open(QIODevice::WriteOnly));
@@ -181,7 +169,7 @@ private slots:
     void justUnderTheLimitLoads()
     {
         const QString file = path(QStringLiteral("limit.txt"));
-        put(file, QByteArray(TextFile::MaxLoadBytes, 'a'));
+        writeFile(file, QByteArray(TextFile::MaxLoadBytes, 'a'));
         const TextFile::Decoded d = TextFile::read(file);
         QCOMPARE(d.error, QString());
         QCOMPARE(d.text.size(), TextFile::MaxLoadBytes);
@@ -191,9 +179,9 @@ private slots:
     void saveReplacesExisting()
     {
         const QString file = path(QStringLiteral("existing.txt"));
-        put(file, "old old old old");
+        writeFile(file, "old old old old");
         QCOMPARE(TextFile::write(file, "new"), QString());
-        QCOMPARE(get(file), QByteArray("new"));
+        QCOMPARE(contentOf(file), QByteArray("new"));
     }
 
     void failedSavesKeepTheOldFile_data()
@@ -210,11 +198,11 @@ private slots:
     void failedSavesKeepTheOldFile()
     {
         QFETCH(QString, target);
-        put(path(QStringLiteral("plain.txt")), "keep me");
+        writeFile(path(QStringLiteral("plain.txt")), "keep me");
         QDir(m_dir.path()).mkpath(QStringLiteral("afolder"));
         const QString file = target.startsWith(QLatin1Char('/')) ? target : path(target);
         QVERIFY(!TextFile::write(file, QByteArray(4096, 'x')).isEmpty());
-        QCOMPARE(get(path(QStringLiteral("plain.txt"))), QByteArray("keep me"));
+        QCOMPARE(contentOf(path(QStringLiteral("plain.txt"))), QByteArray("keep me"));
         QVERIFY(QFileInfo(path(QStringLiteral("afolder"))).isDir());
     }
 
@@ -237,7 +225,7 @@ private slots:
         QFETCH(bool, inPlace);
         const QString file = path(QStringLiteral("killed.txt"));
         const QByteArray old("the only copy of chapter one");
-        put(file, old);
+        writeFile(file, old);
         if (inPlace)
             QCOMPARE(::link(QFile::encodeName(file).constData(),
                             QFile::encodeName(file + QStringLiteral(".link")).constData()),
@@ -247,14 +235,14 @@ private slots:
                     {file, QStringLiteral("64"), QStringLiteral("32")});
         QVERIFY(saver.waitForFinished(60000));
         QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
-        const QByteArray left = get(file);
+        const QByteArray left = contentOf(file);
         if (inPlace) {
             // Killed in the overwrite: the new text so far, and the whole old
             // text in the recovery copy beside it.
             QVERIFY2(left == old || left == QByteArray(left.size(), 'n'),
                      qPrintable(QString::number(left.count('\0')) + " NUL bytes"));
             if (left != old)
-                QCOMPARE(get(file + QLatin1String(TextFile::RecoverySuffix)), old);
+                QCOMPARE(contentOf(file + QLatin1String(TextFile::RecoverySuffix)), old);
         } else {
             QCOMPARE(left, old);
         }
@@ -267,9 +255,9 @@ private slots:
     void longNameIsSavedOver()
     {
         const QString file = path(QString(83, QChar(0x9577)) + QStringLiteral(".txt"));
-        put(file, "old");
+        writeFile(file, "old");
         QCOMPARE(TextFile::write(file, "new"), QString());
-        QCOMPARE(get(file), QByteArray("new"));
+        QCOMPARE(contentOf(file), QByteArray("new"));
         QVERIFY(!QFileInfo::exists(file + QLatin1String(TextFile::RecoverySuffix)));
     }
 
@@ -280,14 +268,14 @@ private slots:
     {
         const QString file = path(QStringLiteral("shared.txt"));
         const QString link = path(QStringLiteral("link.txt"));
-        put(file, "old text that is longer than the new");
+        writeFile(file, "old text that is longer than the new");
         QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()),
                  0);
         const bool root = ::geteuid() == 0;
         if (root)
             QCOMPARE(::chown(QFile::encodeName(file).constData(), 65534, 65534), 0);
         QCOMPARE(TextFile::write(link, "new"), QString());
-        QCOMPARE(get(file), QByteArray("new"));
+        QCOMPARE(contentOf(file), QByteArray("new"));
         if (root) {
             QCOMPARE(QFileInfo(file).ownerId(), 65534u);
             QCOMPARE(QFileInfo(file).groupId(), 65534u);
@@ -312,14 +300,14 @@ private slots:
     {
         QFETCH(int, mode);
         const QString file = path(QStringLiteral("mode.txt"));
-        put(file, "old");
+        writeFile(file, "old");
         QCOMPARE(::chmod(QFile::encodeName(file).constData(), mode_t(mode)), 0);
         const QString error = TextFile::write(file, "new");
         if (::geteuid() != 0 && !(mode & 0200)) {
             QVERIFY(!error.isEmpty()); // only root may write over it
         } else {
             QCOMPARE(error, QString());
-            QCOMPARE(get(file), QByteArray("new"));
+            QCOMPARE(contentOf(file), QByteArray("new"));
         }
         struct stat st
         {
@@ -352,14 +340,14 @@ private slots:
         auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
         const QString file = QDir(disk).filePath(QStringLiteral("novel.txt"));
         const QByteArray old(10000, 'o');
-        put(file, old);
+        writeFile(file, old);
         if (inPlace)
             QCOMPARE(::link(QFile::encodeName(file).constData(),
                             QFile::encodeName(file + QStringLiteral(".link")).constData()),
                      0);
         const QString error = TextFile::write(file, QByteArray(1024 * 1024, 'n'));
         QVERIFY2(error.contains(QStringLiteral("No space left on device")), qPrintable(error));
-        QCOMPARE(get(file), old);
+        QCOMPARE(contentOf(file), old);
         QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), inPlace ? 2 : 1);
     }
 #endif
@@ -371,7 +359,7 @@ private slots:
     {
         const QString file = path(QStringLiteral("novel.txt"));
         const QByteArray old(1000, 'o');
-        put(file, old);
+        writeFile(file, old);
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
@@ -381,7 +369,7 @@ private slots:
         const QString error = TextFile::write(file, QByteArray(256 * 1024, 'n'));
         ::setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!error.isEmpty());
-        QCOMPARE(get(file), old);
+        QCOMPARE(contentOf(file), old);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("novel.txt*")}, QDir::Files).size(),
                  1);
     }

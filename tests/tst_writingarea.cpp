@@ -4,6 +4,7 @@
 #include "controls/RichTextBox.h"
 #include "controls/text/TextBlocks.h"
 #include "controls/text/TextFile.h"
+#include "support/Files.h"
 #include "support/TestEnvironment.h"
 
 #include <QClipboard>
@@ -12,12 +13,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // No block is longer than the limit, and none starts inside a character.
 bool blocksAreSmallAndWhole(const RichTextBox &box)

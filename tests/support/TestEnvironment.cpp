@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/SideFiles.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,14 +24,6 @@ const std::wstring kTestHive =
 HKEY g_hive = nullptr;
 } // namespace
 #endif
-
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 TestEnvironment::TestEnvironment()
 {
@@ -97,12 +90,12 @@ void TestEnvironment::putSideFile(const QString &relativePath, const QByteArray 
 
 QByteArray TestEnvironment::builtPointer()
 {
-    return readAll(qEnvironmentVariable("INKWELLOR_ART_DIR") + QStringLiteral("/HAND-M.CUR"));
+    return contentOf(qEnvironmentVariable("INKWELLOR_ART_DIR") + QStringLiteral("/HAND-M.CUR"));
 }
 
 QByteArray TestEnvironment::builtSkin()
 {
-    return readAll(QStringLiteral(INKWELLOR_SOURCE_DIR "/assets/skin.qss"));
+    return contentOf(QStringLiteral(INKWELLOR_SOURCE_DIR "/assets/skin.qss"));
 }
 
 #ifdef Q_OS_UNIX
