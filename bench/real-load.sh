@@ -11,7 +11,10 @@ build=${BUILD_DIR:-$root/build-bench}
 runs=${1:-5}
 mb=${2:-10}
 "$root/scripts/install-deps.sh" --tests
-command -v featherpad >/dev/null || apt-get install -y featherpad >/dev/null
+if ! command -v featherpad >/dev/null; then
+    sudo=$([ "$(id -u)" = 0 ] || echo sudo)
+    $sudo apt-get install -y featherpad >/dev/null
+fi
 BUILD_DIR=$build BUILD_TYPE=Release "$root/scripts/build.sh" -DINKWELLOR_BUILD_TESTS=OFF \
     -DINKWELLOR_BUILD_BENCH=ON >/dev/null
 source "$root/scripts/x-session.sh"
