@@ -632,6 +632,13 @@ private slots:
         QTest::newRow("A: a pasted line end after the file's own U+2029")
             << QStringLiteral("a\u2029b") << whole
             << QList<Key>{caretAt(3, 2), backspace, clip, paste};
+        Key longClip;
+        longClip.clipSet = true;
+        longClip.clip = QStringLiteral("\uFDD0") + QString(1500, 'c');
+        QTest::newRow("a long paste at the start that begins with U+FDD0, Ctrl+Z, Delete")
+            << QStringLiteral("\nab") << 1000
+            << QList<Key>{caretAt(0), longClip, paste, press(Qt::Key_Z, Qt::ControlModifier, "z"),
+                          del};
         QTest::newRow("G: Shift+Backspace after a hidden cut removes a character")
             << QString(1500, 'c') << 1000
             << QList<Key>{caretAt(1024), press(Qt::Key_Right), press(Qt::Key_Left),

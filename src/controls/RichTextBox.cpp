@@ -552,7 +552,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         QTextCursor cursor = textCursor();
         cursor.beginEditBlock();
         cursor.removeSelectedText();
-        if (cursor.position() == 0 && text.front() != QLatin1Char('\n')) {
+        if (cursor.position() == 0 && !TextBlocks::endsBlock(text.front())) {
             // Qt's paste sets the first line's format there, and undoing it
             // leaves the caret after that line; so does this one.
             cursor.setPosition(m_model->lineEnd(document()->begin()), QTextCursor::KeepAnchor);

@@ -111,7 +111,7 @@ void TextModel::markPasted(int start, const QString &text, bool committed)
 {
     QTextCursor cursor(m_document);
     bool open = false;
-    if (!committed && start == 0 && m_cuts && text.front() != QLatin1Char('\n')) {
+    if (!committed && start == 0 && m_cuts && !TextBlocks::endsBlock(text.front())) {
         // Qt's paste at the very start sets the first block's format, and
         // undoing it leaves the caret after that block: after the whole
         // first line, in a plain editor, so here too.
