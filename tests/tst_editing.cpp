@@ -521,7 +521,10 @@ QList<Key> keys(Random &r, RichTextBox &box, bool cutting, int count)
             const QString committed = r.pick(commits);
             const int start = r.chance(50) ? -int(r.below(3)) : 0;
             const int length = start < 0 ? int(r.below(5)) : 0;
-            const QString preedit = r.chance(50) ? QStringLiteral("zh") : QString();
+            // Qt leaves a preedit shown in its block when a commit that
+            // follows breaks the line there, in either editor.
+            const bool shown = r.chance(50) && !committed.contains(QLatin1Char('\n'));
+            const QString preedit = shown ? QStringLiteral("zh") : QString();
             out << commit(committed, start, length, preedit);
         } else if (what < 96) {
             out << ctrl(Qt::Key_Z);
@@ -658,6 +661,9 @@ private slots:
             << spaced << 1000
             << QList<Key>{caretAt(600), press(Qt::Key_Right), commit("\u0301"), left, del,
                           type("x")};
+        QTest::newRow("B: a mark committed over a character after a cut space joins the space")
+            << spaced << 1000
+            << QList<Key>{caretAt(602), commit("\u0301", -1, 1), left, del, type("x")};
         QTest::newRow("F: a commit replacing across the start of a selection's end")
             << QString(1500, 'c') << 1000 << QList<Key>{caretAt(0, 1024), commit("Z", -2, 3)};
         QTest::newRow("F: a commit replacing four characters across a hidden cut")

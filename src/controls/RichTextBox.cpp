@@ -499,8 +499,10 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent *event)
     }
     QPlainTextEdit::inputMethodEvent(use);
     event->setAccepted(use->isAccepted());
-    if (!event->commitString().isEmpty() && start >= 0)
+    if (!event->commitString().isEmpty() && start >= 0) {
         m_model->markPasted(start, event->commitString(), true);
+        m_keys->joinAcrossCut(start, event->commitString());
+    }
     keepCaretOffTheBottom();
 }
 
@@ -547,6 +549,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         plain.setText(text);
         QPlainTextEdit::insertFromMimeData(&plain);
         m_model->markPasted(start, text);
+        m_keys->joinAcrossCut(start, text);
     } else {
         // Pasted whole, a long line would be laid out whole first.
         QTextCursor cursor = textCursor();

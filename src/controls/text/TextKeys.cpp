@@ -92,24 +92,54 @@ bool TextKeys::typeAtCut(QTextCursor &cursor, const QString &typed)
     if (!m_model.hasCuts() || typed.isEmpty() || !typed.front().isPrint() || cursor.hasSelection())
         return false;
     const QTextBlock block = cursor.block();
+    if (cursor.position() != block.position() || !joinsBeforeCut(block, typed))
+        return false;
+    cursor.beginEditBlock();
+    moveBeforeCut(cursor, block, typed);
+    cursor.endEditBlock();
+    return true;
+}
+
+void TextKeys::joinAcrossCut(int start, const QString &text)
+{
+    const QTextBlock block = m_model.document()->findBlock(start);
+    if (!m_model.hasCuts() || start != block.position())
+        return;
+    qsizetype length = 0;
+    while (length < text.size() && !TextBlocks::endsBlock(text.at(length)))
+        ++length;
+    const QString first = text.left(length);
+    if (first.isEmpty() || !joinsBeforeCut(block, first))
+        return;
+    QTextCursor cursor(m_model.document());
+    cursor.joinPreviousEditBlock();
+    cursor.setPosition(start);
+    cursor.setPosition(start + int(length), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    moveBeforeCut(cursor, block, first);
+    cursor.endEditBlock();
+}
+
+bool TextKeys::joinsBeforeCut(const QTextBlock &block, const QString &typed) const
+{
     const int cutKind = m_model.kindBefore(block);
-    if (cursor.position() != block.position() || !TextModel::isCut(cutKind) ||
-        !m_model.inCutLine(block))
+    if (!TextModel::isCut(cutKind) || !m_model.inCutLine(block))
         return false;
     const QString before =
         cutKind == TextBlocks::Space ? QStringLiteral(" ") : block.previous().text().right(32);
-    if (TextBlocks::isCharacterBoundary(before + typed, before.size()))
-        return false;
-    cursor.beginEditBlock();
-    if (cutKind == TextBlocks::Space) {
+    return !TextBlocks::isCharacterBoundary(before + typed, before.size());
+}
+
+void TextKeys::moveBeforeCut(QTextCursor &cursor, const QTextBlock &block, const QString &typed)
+{
+    const bool space = m_model.kindBefore(block) == TextBlocks::Space;
+    if (space) {
         cursor.setPosition(block.position());
         cursor.setBlockCharFormat(TextModel::kindFormat(TextBlocks::Nothing, block.charFormat()));
         m_model.setHiddenCuts();
     }
     cursor.setPosition(block.position() - 1);
-    cursor.insertText(cutKind == TextBlocks::Space ? QLatin1Char(' ') + typed : typed);
-    cursor.endEditBlock();
-    return true;
+    cursor.insertText(space ? QLatin1Char(' ') + typed : typed);
 }
 
 // Qt's Enter makes the new separator with the format before the caret (a

@@ -27,12 +27,19 @@ public:
     // Text typed or committed at the caret that must join the character
     // before a cut: inserted and true; false leaves it to the editor.
     bool typeAtCut(QTextCursor &cursor, const QString &typed);
+    // After a paste or commit put `text` in at `start`: where it begins a
+    // piece of a line with a character that belongs to the one before the
+    // cut (a combining mark), that part goes before the cut as typeAtCut
+    // puts it, in the same undo step.
+    void joinAcrossCut(int start, const QString &text);
     // Qt moves the arrows by a block's own direction; where a piece of a
     // line reads otherwise than the line, Left and Right are to be swapped.
     bool mirrored(const QTextBlock &block) const;
 
 private:
     static bool reversed(const QTextBlock &block); // Qt reads it right to left
+    bool joinsBeforeCut(const QTextBlock &block, const QString &typed) const;
+    void moveBeforeCut(QTextCursor &cursor, const QTextBlock &block, const QString &typed);
     bool needsOwnEnter(const QTextCursor &cursor) const;
     void enter(QTextCursor &cursor) const;
     int firstRunEnd(int from, int to) const;
