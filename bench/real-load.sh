@@ -50,6 +50,22 @@ settle() { # waits until PID has been quiet for half a second
     quiet_after "$1" "$(date +%s%N)" >/dev/null
 }
 
+# In the open dialog titled TITLE (a pattern) of the program PID: the
+# file's path, then Return, timed until the program is quiet; ends it.
+load_in_dialog() {
+    local app=$1 dialog start
+    dialog=$(find_window --name "$2")
+    [ -n "$dialog" ] || fail "no open dialog $2"
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+    xdotool type --delay 10 "$file"
+    settle "$app"
+    start=$(date +%s%N)
+    xdotool key Return
+    quiet_after "$app" "$start"
+    kill "$app"
+    wait "$app" 2>/dev/null || true
+}
+
 inkwellor() {
     "$build/src/inkwellor" >"$work/program.log" 2>&1 &
     local app=$!
@@ -58,41 +74,18 @@ inkwellor() {
     xdotool key Escape
     panel=$(find_window --name '^Inkwellor Software$')
     xdotool mousemove --window "$panel" 268 55 click 1
-    local dialog
-    dialog=$(find_window --name '^Select A File To Load$')
-    [ -n "$dialog" ] || fail "no open dialog"
-    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-    xdotool type --delay 10 "$file"
-    settle $app
-    local start
-    start=$(date +%s%N)
-    xdotool key Return
-    quiet_after $app "$start"
-    kill $app
-    wait $app 2>/dev/null || true
+    load_in_dialog $app '^Select A File To Load$'
 }
 
 featherpad_load() {
     featherpad --standalone >"$work/featherpad.log" 2>&1 &
-    local app=$!
-    local window
+    local app=$! window
     window=$(find_window --class featherpad)
     [ -n "$window" ] || fail "no FeatherPad window"
     settle $app
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     xdotool key ctrl+o
-    local dialog
-    dialog=$(find_window --name '^Open file')
-    [ -n "$dialog" ] || fail "no FeatherPad open dialog"
-    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-    xdotool type --delay 10 "$file"
-    settle $app
-    local start
-    start=$(date +%s%N)
-    xdotool key Return
-    quiet_after $app "$start"
-    kill $app
-    wait $app 2>/dev/null || true
+    load_in_dialog $app '^Open file'
 }
 
 median() { tr ' ' '\n' <<<"$*" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }

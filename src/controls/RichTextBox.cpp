@@ -242,6 +242,7 @@ void RichTextBox::loadFile(const QString &path)
         // The document's own load, one block a line as a plain editor's:
         // unlike the widget's, it gives the text the plain format it has
         // after the clear, with no second pass over all of it.
+        m_model->loading(layout.text);
         document()->setPlainText(std::exchange(layout.text, QString()));
         m_model->markBoundaries(layout);
     } catch (const std::bad_alloc &) {
@@ -541,6 +542,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
         emit refused(QStringLiteral("There is not enough memory to paste the text."));
         return;
     }
+    m_model->adding(text);
     if (!m_model->hasLongLine(text)) {
         // Qt's own paste, so that undo and redo leave the caret where they
         // would in any editor; the text's own separators marked after.

@@ -91,6 +91,18 @@ bool isCharacterBoundary(QStringView text, qsizetype at)
     return finder.isAtBoundary();
 }
 
+bool mayReadRightToLeft(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x0590 &&
+            (u <= 0x08FF || (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFF) ||
+             u == 0xD802 || u == 0xD803 || u == 0xD83A || u == 0xD83B))
+            return true;
+    }
+    return false;
+}
+
 Layout layout(QString text, int wholeLineChars)
 {
     // Most texts: short lines and no separator of their own. Qt's

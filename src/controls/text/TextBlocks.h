@@ -70,6 +70,12 @@ void forEachBlock(const Layout &layout,
 QString join(const Layout &layout);
 
 // Whether a cut before text[at] splits no user-perceived character.
+// Whether a text may hold a right-to-left letter: any code unit of the
+// blocks of Hebrew, Arabic and the scripts beside them, or of the planes'
+// right-to-left ranges. A quick look, so that a text without one never
+// searches for a line's direction.
+bool mayReadRightToLeft(QStringView text);
+
 bool isCharacterBoundary(QStringView text, qsizetype at);
 
 } // namespace TextBlocks

@@ -31,7 +31,21 @@ bool TextModel::isCut(int kind)
     return kind == TextBlocks::Space || kind == TextBlocks::Nothing;
 }
 
-TextModel::TextModel(QTextDocument *document) : QObject(document), m_document(document) {}
+TextModel::TextModel(QTextDocument *document) : QObject(document), m_document(document)
+{
+    // Keys, pastes and commits add text a little at a time; a load says
+    // what it brings in loading().
+    connect(document, &QTextDocument::contentsChange, this, [this](int from, int, int added) {
+        constexpr int kMostScanned = 1 << 16;
+        if (m_rightToLeft || added <= 0 || added > kMostScanned)
+            return;
+        QTextCursor range(m_document);
+        range.setPosition(from);
+        range.setPosition(qMin(from + added, m_document->characterCount() - 1),
+                          QTextCursor::KeepAnchor);
+        m_rightToLeft = TextBlocks::mayReadRightToLeft(range.selectedText());
+    });
+}
 
 int TextModel::kindBefore(const QTextBlock &block) const
 {
@@ -185,7 +199,17 @@ bool TextModel::paragraphIsRightToLeft(const QTextBlock &block)
 
 bool TextModel::lineIsRightToLeft(const QTextBlock &block) const
 {
-    return paragraphIsRightToLeft(lineStart(block));
+    if (!m_rightToLeft)
+        return false;
+    // A piece right after the last one asked for reads as that one did.
+    const int number = block.blockNumber();
+    auto &last = m_lastDirection;
+    if (last.revision != m_document->revision() || last.block != number - 1 ||
+        !isCut(kindBefore(block)))
+        last.rightToLeft = paragraphIsRightToLeft(lineStart(block));
+    last.revision = m_document->revision();
+    last.block = number;
+    return last.rightToLeft;
 }
 
 QTextBlock TextModel::lineStart(QTextBlock block) const

@@ -63,6 +63,14 @@ public:
     // paragraph before it. A line held in several blocks reads as its first.
     static bool paragraphIsRightToLeft(const QTextBlock &block);
     bool lineIsRightToLeft(const QTextBlock &block) const;
+    // The text a load puts in, and a large one a paste adds (smaller edits
+    // are looked at as they come): whether a line's direction is ever to
+    // be looked for.
+    void loading(QStringView text) { m_rightToLeft = TextBlocks::mayReadRightToLeft(text); }
+    void adding(QStringView text)
+    {
+        m_rightToLeft = m_rightToLeft || TextBlocks::mayReadRightToLeft(text);
+    }
     QString text() const;
     QString textBetween(int from, int to) const; // document positions
     int textLength() const;
@@ -91,6 +99,14 @@ public:
 private:
     QTextDocument *m_document;
     int m_wholeLineChars = TextBlocks::WholeLineChars;
-    bool m_cuts = false;       // a cut may be in the document
-    bool m_hiddenCuts = false; // a cut that stands for nothing may be
+    bool m_cuts = false;        // a cut may be in the document
+    bool m_hiddenCuts = false;  // a cut that stands for nothing may be
+    bool m_rightToLeft = false; // a right-to-left letter may be
+    // The last line direction found: pieces laid out in turn ask in turn.
+    mutable struct
+    {
+        int revision = -1;
+        int block = -1;
+        bool rightToLeft = false;
+    } m_lastDirection;
 };
