@@ -680,6 +680,10 @@ private slots:
         const QString cutThenEmpty = QString(1500, 'c') + QStringLiteral("\n\nz");
         QTest::newRow("C: Enter over a cut line and an empty one, Ctrl+Z twice")
             << cutThenEmpty << 1000 << QList<Key>{caretAt(1501, 500), enter, undo, undo, type("x")};
+        QTest::newRow("C: Enter over all after a letter typed first, Ctrl+Z twice")
+            << QStringLiteral("ab\u2029cd\n") << whole
+            << QList<Key>{type("z"), press(Qt::Key_A, Qt::ControlModifier, "a"), enter, undo, undo,
+                          type("y")};
         QTest::newRow("C: Enter over the file's own U+2029 and an empty line, Ctrl+Z twice")
             << QStringLiteral("ab\u2029\n\nz") << whole
             << QList<Key>{caretAt(4, 1), enter, undo, undo, type("x")};

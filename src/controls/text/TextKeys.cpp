@@ -174,10 +174,11 @@ void TextKeys::enter(QTextCursor &cursor) const
         cursor.setBlockFormat(blockFormat);
         if (cursor.hasSelection()) {
             // Undoing Qt's own format change leaves the caret at the end of
-            // the first run of text it changed, which no cut ends; begun
-            // there, this one leaves it there too.
+            // the first stretch of text it changed, which no cut ends: begun
+            // at a cut's far side, this one leaves it there too. (Begun
+            // where the selection starts, it is Qt's own.)
             QTextCursor each(m_model.document());
-            each.setPosition(firstRunEnd(cursor.selectionStart(), cursor.selectionEnd()));
+            each.setPosition(beyondCuts(cursor.selectionStart(), cursor.selectionEnd()));
             each.beginEditBlock();
             auto restate = [&](int from, int length, const QTextCharFormat &format) {
                 each.setPosition(from);
@@ -207,12 +208,14 @@ void TextKeys::enter(QTextCursor &cursor) const
     cursor.insertBlock(blockFormat, charFormat);
 }
 
-// The end of the run of one format that holds `from`, carried on across
-// cuts, as a plain editor holding the line as one block has it.
-int TextKeys::firstRunEnd(int from, int to) const
+// Where the run of one format that holds `from` ends, when it runs into a
+// cut and is carried on across it, as in a plain editor holding the line
+// as one block; else `from`.
+int TextKeys::beyondCuts(int from, int to) const
 {
     QTextBlock block = m_model.document()->findBlock(from);
     int at = from;
+    bool crossed = false;
     while (at < to) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
@@ -224,10 +227,11 @@ int TextKeys::firstRunEnd(int from, int to) const
         if (at != block.position() + block.length() - 1 || !block.next().isValid() ||
             !TextModel::isCut(m_model.kindBefore(block.next())))
             break;
+        crossed = true;
         block = block.next();
         at = block.position();
     }
-    return qMin(at, to);
+    return crossed ? qMin(at, to) : from;
 }
 
 // Where a hidden cut lies, arrows and deletions act on the character beyond

@@ -42,7 +42,7 @@ private:
     void moveBeforeCut(QTextCursor &cursor, const QTextBlock &block, const QString &typed);
     bool needsOwnEnter(const QTextCursor &cursor) const;
     void enter(QTextCursor &cursor) const;
-    int firstRunEnd(int from, int to) const;
+    int beyondCuts(int from, int to) const;
     bool acrossHiddenCut(const QKeyEvent &event, QTextCursor &cursor) const;
     int wordTarget(const QTextCursor &cursor, bool forward) const;
 
