@@ -242,7 +242,7 @@ void RichTextBox::loadFile(const QString &path)
         // The document's own load, one block a line as a plain editor's:
         // unlike the widget's, it gives the text the plain format it has
         // after the clear, with no second pass over all of it.
-        m_model->loading(layout.text);
+        m_model->loading(layout);
         document()->setPlainText(std::exchange(layout.text, QString()));
         m_model->markBoundaries(layout);
     } catch (const std::bad_alloc &) {

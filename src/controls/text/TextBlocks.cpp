@@ -1,8 +1,6 @@
 #include "controls/text/TextBlocks.h"
 
 #include <QTextBoundaryFinder>
-#include <algorithm>
-#include <iterator>
 
 namespace TextBlocks {
 
@@ -105,11 +103,10 @@ bool mayReadRightToLeft(QStringView text)
 
 Layout layout(QString text, int wholeLineChars)
 {
-    // Most texts: short lines and no separator of their own. Qt's
-    // searches are vectorised, so several passes beat one by hand.
+    // Most texts: short lines and no separator of their own, found out in
+    // passes the processor takes many characters at a time.
     const QStringView all(text);
-    bool plain = std::none_of(std::begin(OwnSeparators), std::end(OwnSeparators),
-                              [&](char16_t c) { return all.contains(QChar(c)); });
+    bool plain = !containsAny(all, OwnSeparators);
     int lineEnds = 0;
     qsizetype lineStart = 0;
     for (qsizetype end = all.indexOf(u'\n'); plain; end = all.indexOf(u'\n', lineStart)) {

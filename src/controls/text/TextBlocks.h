@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <cstddef>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -37,6 +38,32 @@ constexpr bool isOwnSeparator(QChar c)
     }
     return false;
 }
+// Whether any code unit of the text is one of `units`: one pass, in runs
+// of a fixed length that the compiler turns into vector instructions (the
+// common answer, no, reads the whole text).
+template <std::size_t N> bool containsAny(QStringView text, const char16_t (&units)[N])
+{
+    constexpr qsizetype kRun = 64;
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    for (; end - at >= kRun; at += kRun) {
+        unsigned found = 0;
+        for (qsizetype i = 0; i < kRun; ++i) {
+            for (const char16_t unit : units)
+                found |= unsigned(at[i] == unit);
+        }
+        if (found)
+            return true;
+    }
+    for (; at != end; ++at) {
+        for (const char16_t unit : units) {
+            if (*at == unit)
+                return true;
+        }
+    }
+    return false;
+}
+
 // What ends a block wherever it stands in the document's text; U+2028 does
 // not: the document holds it inside a block.
 constexpr bool endsBlock(QChar c)

@@ -1,5 +1,7 @@
 #include "controls/text/TextFile.h"
 
+#include "controls/text/TextBlocks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -362,11 +364,15 @@ Decoded decode(const QByteArray &bytes)
             text = fromMixed(view);
     }
     // NUL bytes are normal in UTF-16, NUL characters are not text: they
-    // would save as NUL bytes that no load accepts.
-    if (text.contains(QChar(0)))
-        return failure(
-            QStringLiteral("The file holds NUL characters: it is not a plain-text file."));
-    unifyLineEnds(text);
+    // would save as NUL bytes that no load accepts. Most texts hold neither
+    // a NUL nor a CR: one pass says so.
+    static constexpr char16_t kRare[] = {0, u'\r'};
+    if (TextBlocks::containsAny(text, kRare)) {
+        if (text.contains(QChar(0)))
+            return failure(
+                QStringLiteral("The file holds NUL characters: it is not a plain-text file."));
+        unifyLineEnds(text);
+    }
     return {text, QString()};
 }
 

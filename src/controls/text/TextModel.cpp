@@ -197,6 +197,13 @@ bool TextModel::paragraphIsRightToLeft(const QTextBlock &block)
     return false;
 }
 
+void TextModel::loading(const TextBlocks::Layout &layout)
+{
+    const bool cuts = std::any_of(layout.boundaries.begin(), layout.boundaries.end(),
+                                  [](const auto &boundary) { return isCut(boundary.second); });
+    m_rightToLeft = cuts && TextBlocks::mayReadRightToLeft(layout.text);
+}
+
 bool TextModel::lineIsRightToLeft(const QTextBlock &block) const
 {
     if (!m_rightToLeft)

@@ -63,10 +63,11 @@ public:
     // paragraph before it. A line held in several blocks reads as its first.
     static bool paragraphIsRightToLeft(const QTextBlock &block);
     bool lineIsRightToLeft(const QTextBlock &block) const;
-    // The text a load puts in, and a large one a paste adds (smaller edits
-    // are looked at as they come): whether a line's direction is ever to
-    // be looked for.
-    void loading(QStringView text) { m_rightToLeft = TextBlocks::mayReadRightToLeft(text); }
+    // What a load puts in, and a large text a paste adds (smaller edits are
+    // looked at as they come): whether a line's direction is ever to be
+    // looked for. Only pieces of cut lines need it, so a load without cuts
+    // (nearly every file) is not even looked at.
+    void loading(const TextBlocks::Layout &layout);
     void adding(QStringView text)
     {
         m_rightToLeft = m_rightToLeft || TextBlocks::mayReadRightToLeft(text);
