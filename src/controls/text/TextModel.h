@@ -72,6 +72,7 @@ public:
     {
         m_rightToLeft = m_rightToLeft || TextBlocks::mayReadRightToLeft(text);
     }
+
     QString text() const;
     QString textBetween(int from, int to) const; // document positions
     int textLength() const;
