@@ -48,8 +48,8 @@ template <std::size_t N> bool containsAny(QStringView text, const char16_t (&uni
     const char16_t *const end = at + text.size();
     for (; end - at >= kRun; at += kRun) {
         unsigned found = 0;
-        for (qsizetype i = 0; i < kRun; ++i) {
-            for (const char16_t unit : units)
+        for (const char16_t unit : units) { // the inner loop is the vector one
+            for (qsizetype i = 0; i < kRun; ++i)
                 found |= unsigned(at[i] == unit);
         }
         if (found)

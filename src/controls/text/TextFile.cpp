@@ -355,13 +355,22 @@ Decoded decode(const QByteArray &bytes)
         if (!decodeStrict(utf16, view.sliced(2), text) || hasLoneSurrogate(text))
             return failure(QStringLiteral("The file is marked as UTF-16 but is not valid UTF-16."));
     } else {
-        if (view.contains('\0'))
+        // Qt's fastest decoding turns each malformed sequence into U+FFFD
+        // and each NUL byte into U+0000: where neither shows, nor a CR (as
+        // in nearly every file), one pass has proved the text done.
+        text = QString::fromUtf8(view);
+        static constexpr char16_t kSuspect[] = {0, u'\r', 0xFFFD};
+        if (!TextBlocks::containsAny(text, kSuspect))
+            return {text, QString()};
+        if (text.contains(QChar(0)))
             return failure(
                 QStringLiteral("The file holds NUL bytes: it is not a plain-text file."));
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                      QStringDecoder::Flag::ConvertInitialBom);
-        if (!decodeStrict(utf8, view, text))
-            text = fromMixed(view);
+        if (text.contains(QChar(0xFFFD))) { // malformed, or a U+FFFD of the file's own
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                          QStringDecoder::Flag::ConvertInitialBom);
+            if (!decodeStrict(utf8, view, text))
+                text = fromMixed(view);
+        }
     }
     // NUL bytes are normal in UTF-16, NUL characters are not text: they
     // would save as NUL bytes that no load accepts. Most texts hold neither
